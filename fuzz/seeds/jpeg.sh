@@ -1,0 +1,16 @@
+# JPEG: grey, colour, progressive, CMYK, restart markers, an EXIF orientation.
+mk jpeg grey.jpg $src -colorspace Gray -quality 70
+mk jpeg colour420.jpg $src -quality 70 -sampling-factor 2x2
+mk jpeg colour444.jpg -size 17x11 gradient:green-yellow -quality 70 -sampling-factor 1x1
+mk jpeg progressive.jpg -size 40x24 gradient:red-blue -quality 70 -interlace JPEG
+mk jpeg cmyk.jpg $src -colorspace CMYK -quality 70
+mk jpeg restart.jpg -size 40x24 gradient:red-blue -quality 70 -define jpeg:restart-interval=1
+# An EXIF orientation, so that the orientation code is reached.
+python3 - jpeg/colour420.jpg jpeg/exif6.jpg <<'PY'
+import struct, sys
+d = open(sys.argv[1], 'rb').read()
+tiff = b'MM' + struct.pack('>HIH', 42, 8, 1) + struct.pack('>HHIHH', 0x112, 3, 1, 6, 0) + struct.pack('>I', 0)
+payload = b'Exif\0\0' + tiff
+open(sys.argv[2], 'wb').write(d[:2] + b'\xff\xe1' + struct.pack('>H', len(payload) + 2) + payload + d[2:])
+PY
+

@@ -1,0 +1,8 @@
+// BMP: not decoded yet; such files are no picture.
+#include "decoders.h"
+
+namespace tovalin::picture {
+
+Result<Image> decode_bmp(Bytes, const DecodeOptions&) { return Error::Unsupported; }
+
+}  // namespace tovalin::picture

@@ -1,0 +1,8 @@
+// ICO and CUR: not decoded yet; such files are no picture.
+#include "decoders.h"
+
+namespace tovalin::picture {
+
+Result<Image> decode_icon(Bytes, const DecodeOptions&) { return Error::Unsupported; }
+
+}  // namespace tovalin::picture
