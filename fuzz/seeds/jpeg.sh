@@ -14,3 +14,11 @@ payload = b'Exif\0\0' + tiff
 open(sys.argv[2], 'wb').write(d[:2] + b'\xff\xe1' + struct.pack('>H', len(payload) + 2) + payload + d[2:])
 PY
 
+
+# The first-scan reader of progressive files: sizes, samplings, restarts.
+mkdir -p jpeg_dc
+convert -size 40x24 gradient:red-blue -quality 70 -interlace JPEG jpeg_dc/p420.jpg
+convert -size 33x17 gradient:green-yellow -quality 70 -interlace JPEG -sampling-factor 2x1 jpeg_dc/p422.jpg
+convert -size 24x24 gradient:red-blue -quality 70 -interlace JPEG -sampling-factor 1x1 jpeg_dc/p444.jpg
+convert -size 40x24 gradient:red-blue -colorspace Gray -quality 70 -interlace JPEG jpeg_dc/grey.jpg
+convert -size 64x32 gradient:red-blue -quality 70 -interlace JPEG -define jpeg:restart-interval=1 jpeg_dc/restart.jpg

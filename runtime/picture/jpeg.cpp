@@ -13,6 +13,7 @@
 
 #include "bitmap_alloc.h"
 #include "decoders.h"
+#include "jpeg_dc.h"
 #include "jpeg_lib.h"
 #include "jpeg_scale.h"
 #include "orientation.h"
@@ -141,6 +142,14 @@ std::optional<Error> run(Decompressor& d, Bytes data, const DecodeOptions& optio
         if (swaps_sides(d.orientation)) std::swap(t.width, t.height);
         denom = jpeg_scale_denominator(d.stored, t);
     }
+    if (ci->progressive_mode && denom == 8 &&
+        (ci->jpeg_color_space == JCS_YCbCr || ci->jpeg_color_space == JCS_GRAYSCALE)) {
+        if (auto preview = progressive_dc_preview(data, options.limits)) {
+            d.pixels = std::move(*preview);
+            return std::nullopt;
+        }
+    }
+
     ci->scale_num = 1;
     ci->scale_denom = static_cast<unsigned>(denom);
     ci->do_block_smoothing = FALSE;
