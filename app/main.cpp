@@ -1,11 +1,4 @@
-#include <QApplication>
-#include <QWidget>
+#include "app/startup.h"
+#include "app/windows.h"
 
-int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    QWidget window;
-    window.setWindowTitle(QStringLiteral("Tovalin  by：Quessel Pendrick专用"));
-    window.setFixedSize(340, 490);
-    window.show();
-    return app.exec();
-}
+int main(int argc, char** argv) { return tovalin::app::start(argc, argv, tovalin::app::window_set); }

@@ -1,0 +1,56 @@
+// The control kinds a window table can name, beyond the picture box: push
+// buttons, and the two non-visual components.
+#pragma once
+
+#include <QObject>
+#include <QPushButton>
+#include <string>
+#include <string_view>
+
+namespace tovalin::forms {
+
+class Window;
+
+// A push button whose text is centred and wraps onto as many lines as it
+// needs, which QPushButton's own label does not do.
+class Button : public QPushButton {
+    Q_OBJECT
+
+public:
+    using QPushButton::QPushButton;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+};
+
+// The printer component. For now it holds the job name; the print job
+// gives it the rest of its behaviour.
+class Printer : public QObject {
+    Q_OBJECT
+
+public:
+    using QObject::QObject;
+    void set_job_name(std::string_view name);
+    std::string job_name() const;  // a copy
+
+private:
+    std::string job_name_;
+};
+
+// A drop target component: what it is bound to and what it accepts come
+// with the slots; the runtime carries its FilesDropped event to the
+// window's handler.
+class DropTarget : public QObject {
+    Q_OBJECT
+
+public:
+    DropTarget(Window& window, std::string_view name);
+    // Raises FilesDropped with the dropped text, which the handler may change.
+    void raise_files_dropped(std::string& text);
+
+private:
+    Window& window_;
+    std::string_view name_;
+};
+
+}  // namespace tovalin::forms

@@ -1,0 +1,193 @@
+#include "forms/window.h"
+
+#include <QDir>
+#include <QFile>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QIcon>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPainter>
+#include <QScreen>
+
+#include "forms/controls.h"
+#include "forms/fonts.h"
+#include "forms/frame.h"
+#include "forms/picture_box.h"
+
+namespace tovalin::forms {
+
+namespace {
+
+QString qs(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
+
+Qt::WindowFlags frame_flags(const WindowSettings& s) {
+    // A fixed frame with a title bar, a system menu and a close box; the
+    // minimise and maximise boxes as the settings say.
+    Qt::WindowFlags f = Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                        Qt::WindowCloseButtonHint;
+    if (s.minimise_box) f |= Qt::WindowMinimizeButtonHint;
+    if (s.maximise_box) f |= Qt::WindowMaximizeButtonHint;
+    return f;
+}
+
+QIcon icon_from(std::string_view folder) {
+    QIcon icon;
+    if (folder.empty()) return icon;
+    const QDir dir(qs(folder));
+    for (const QString& file : dir.entryList(QDir::Files, QDir::Name)) icon.addFile(dir.filePath(file));
+    return icon;
+}
+
+std::vector<std::uint8_t> read_resource(std::string_view path) {
+    QFile file(qs(path));
+    if (!file.open(QIODevice::ReadOnly)) return {};
+    const QByteArray data = file.readAll();
+    return {data.begin(), data.end()};
+}
+
+}  // namespace
+
+Window::Window(Runtime& runtime, const WindowSpec& spec, QWidget* owner)
+    : QWidget(spec.settings.owned ? owner : nullptr), runtime_(runtime), spec_(spec) {
+    const WindowSettings& s = spec.settings;
+    setObjectName(qs(s.name));
+    setWindowFlags(frame_flags(s));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(qs(s.caption));
+    setWindowIcon(icon_from(s.icon));
+    // The client area is the outer size until the frame is known (show_centred).
+    setFixedSize(s.outer.width, s.outer.height);
+    if (!s.background.empty()) background_ = read_resource(s.background);
+    build_controls();
+}
+
+Window::~Window() = default;
+
+void Window::build_controls() {
+    // Group boxes first, so that every control's parent exists when it is made.
+    for (const bool groups : {true, false}) {
+        for (const Control& c : spec_.controls) {
+            if ((c.kind == Kind::GroupBox) != groups) continue;
+            QWidget* parent = c.parent.empty() ? this : static_cast<QWidget*>(find(c.parent));
+            QWidget* w = nullptr;
+            switch (c.kind) {
+                case Kind::Button: {
+                    auto* b = new Button(qs(c.text), parent);
+                    // Enter does nothing here: no button is a default button.
+                    b->setAutoDefault(false);
+                    b->setDefault(false);
+                    w = b;
+                    break;
+                }
+                case Kind::Label: {
+                    auto* l = new QLabel(qs(c.text), parent);
+                    l->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+                    l->setWordWrap(false);
+                    l->setAutoFillBackground(true);  // over the window's face colour
+                    w = l;
+                    break;
+                }
+                case Kind::GroupBox: {
+                    auto* g = new QGroupBox(qs(c.text), parent);
+                    g->setAlignment(Qt::AlignHCenter);
+                    w = g;
+                    break;
+                }
+                case Kind::PictureBox: w = new PictureBox(spec_.picture_boxes, parent); break;
+            }
+            w->setObjectName(qs(c.name));
+            w->setFont(font_for(c.font));
+            w->setGeometry(c.place.x, c.place.y, c.size.width, c.size.height);
+            w->setFocusPolicy(c.kind == Kind::Button ? Qt::ClickFocus : Qt::NoFocus);
+            named_.emplace(c.name, w);
+        }
+    }
+    // Stacking: the first row of a parent ends up on top of the later ones.
+    for (auto it = spec_.controls.rbegin(); it != spec_.controls.rend(); ++it)
+        static_cast<QWidget*>(find(it->name))->raise();
+    // The Tab key's round.
+    QWidget* previous = nullptr;
+    for (std::string_view name : spec_.tab_order) {
+        auto* w = static_cast<QWidget*>(find(name));
+        w->setFocusPolicy(Qt::StrongFocus);
+        if (previous) setTabOrder(previous, w);
+        previous = w;
+    }
+    for (const Control& c : spec_.controls) static_cast<QWidget*>(find(c.name))->setVisible(true);
+
+    for (const Component& c : spec_.components) {
+        QObject* o = nullptr;
+        switch (c.kind) {
+            case ComponentKind::Printer:
+                o = new Printer(this);
+                o->setObjectName(qs(c.name));
+                break;
+            case ComponentKind::DropTarget: o = new DropTarget(*this, c.name); break;
+        }
+        named_.emplace(c.name, o);
+    }
+    for (const Binding& b : spec_.events) {
+        if (b.event != Event::Clicked) continue;
+        auto* button = control<Button>(b.source);
+        connect(button, &QPushButton::clicked, this, [this, source = b.source] { raise_event(Event::Clicked, source); });
+    }
+}
+
+QObject* Window::find(std::string_view name) const {
+    const auto it = named_.find(name);
+    return it == named_.end() ? nullptr : it->second;
+}
+
+void Window::set_disabled(std::string_view name, bool disabled) {
+    if (auto* w = control<QWidget>(name)) w->setEnabled(!disabled);
+}
+
+bool Window::disabled(std::string_view name) const {
+    const auto* w = control<QWidget>(name);
+    return w && !w->isEnabled();
+}
+
+void Window::raise_event(Event event, std::string_view source, std::string* text) {
+    EventArgs args{runtime_, *this, text};
+    for (const Binding& b : spec_.events)
+        if (b.event == event && b.source == source) b.handler(args);
+}
+
+void Window::show_centred() {
+    const Extent outer = spec_.settings.outer;
+    const QMargins frame = expected_frame_margins(*this);
+    setFixedSize(outer.width - frame.left() - frame.right(), outer.height - frame.top() - frame.bottom());
+    // The frame goes in the middle of the whole primary display, whatever
+    // panels it has; integer halves. The native window exists by now, and
+    // Qt places an existing window by its client area.
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect g = screen->geometry();
+        move(g.x() + (g.width() - outer.width) / 2 + frame.left(), g.y() + (g.height() - outer.height) / 2 + frame.top());
+    }
+    show();
+}
+
+void Window::keyPressEvent(QKeyEvent* event) {
+    if (spec_.settings.escape_closes && event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        close();
+        return;
+    }
+    // Enter, F1 and the rest mean nothing to the window.
+    event->ignore();
+}
+
+void Window::paintEvent(QPaintEvent* event) {
+    if (background_.empty()) return QWidget::paintEvent(event);
+    if (!background_preview_.made_for(size(), devicePixelRatioF())) {
+        const QColor face = palette().color(QPalette::Window);
+        const picture::Rgb b{static_cast<std::uint8_t>(face.red()), static_cast<std::uint8_t>(face.green()),
+                             static_cast<std::uint8_t>(face.blue())};
+        background_preview_ = preview_as_background(background_, spec_.settings.background_mode, size(),
+                                                    devicePixelRatioF(), b, screen() ? screen()->depth() : 32);
+    }
+    QPainter painter(this);
+    if (!background_preview_.empty()) draw_preview(painter, background_preview_, background_preview_.still);
+}
+
+}  // namespace tovalin::forms
