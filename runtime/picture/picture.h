@@ -74,8 +74,12 @@ struct Image {
     Format format = Format::None;
     Size natural;              // the picture's own size, as the drawing rules see it
     Bitmap pixels;             // the still picture; may be smaller than natural (see DecodeOptions)
-    std::vector<Frame> frames; // an animation to play; empty for a still picture
-    int loop_count = 0;        // 0: forever
+    // An animation to play: every image of the file composited on the whole
+    // picture in turn, the first being `pixels` again. Empty for a still
+    // picture, a GIF of one image included. Frames that do not fit the byte
+    // budget are left off, the ones before them kept.
+    std::vector<Frame> frames;
+    int loop_count = 0;  // how often the frames play in all; 0: forever
 };
 
 struct DecodeOptions {

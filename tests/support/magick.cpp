@@ -78,6 +78,35 @@ picture::Bitmap magick_decode(const std::filesystem::path& file, const std::stri
     return b;
 }
 
+std::vector<picture::Bitmap> magick_decode_frames(const std::filesystem::path& file) {
+    const std::string input = quoted(file.string()) + " -coalesce";
+    std::istringstream sizes(run("convert " + input + " -format '%w %h\\n' info:"));
+    std::vector<picture::Bitmap> frames;
+    std::size_t total = 0;
+    for (int w, h; sizes >> w >> h;) {
+        picture::Bitmap b;
+        b.width = w, b.height = h;
+        frames.push_back(b);
+        total += static_cast<std::size_t>(w) * static_cast<std::size_t>(h) * 4;
+    }
+    const std::string rgba = run("convert " + input + " -depth 8 rgba:-");
+    if (rgba.size() != total) {
+        ADD_FAILURE() << "ImageMagick gave " << rgba.size() << " bytes for the frames of " << file;
+        return {};
+    }
+    std::size_t at = 0;
+    for (picture::Bitmap& b : frames) {
+        const std::size_t n = static_cast<std::size_t>(b.width) * static_cast<std::size_t>(b.height) * 4;
+        b.bgra.assign(rgba.begin() + static_cast<std::ptrdiff_t>(at), rgba.begin() + static_cast<std::ptrdiff_t>(at + n));
+        at += n;
+        for (std::size_t i = 0; i < n; i += 4) {
+            std::swap(b.bgra[i], b.bgra[i + 2]);
+            if (b.bgra[i + 3] != 255) b.has_alpha = true;
+        }
+    }
+    return frames;
+}
+
 int max_difference(const picture::Bitmap& a, const picture::Bitmap& b) {
     if (a.width != b.width || a.height != b.height || a.bgra.size() != b.bgra.size()) return INT_MAX;
     int worst = 0;

@@ -41,6 +41,10 @@ std::vector<std::uint8_t> make_with_convert(const std::string& args, const std::
 picture::Bitmap magick_decode(const std::filesystem::path& file, const std::string& options = "",
                               const std::string& read_options = "");
 
+// ImageMagick's frames of an animation, each composited on the whole
+// logical screen (-coalesce), in order, as BGRA like ours.
+std::vector<picture::Bitmap> magick_decode_frames(const std::filesystem::path& file);
+
 // The largest difference of any channel of any pixel; INT_MAX when the sizes
 // differ.
 int max_difference(const picture::Bitmap& a, const picture::Bitmap& b);
