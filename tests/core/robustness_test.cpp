@@ -34,6 +34,8 @@ const Sample kSamples[] = {
     {"progressive JPEG", "-size 24x17 gradient:red-blue -quality 80 -interlace JPEG", "p.jpg"},
     {"BMP", "-size 13x7 gradient:red-blue -alpha set -channel A -fx 'i/w' +channel", "s.bmp"},
     {"BMP RLE8", "-size 13x7 gradient:red-blue -colors 16 -type Palette -compress RLE", "r.bmp"},
+    {"ICO", "-size 13x7 gradient:red-blue -alpha set -channel A -fx 'i/w' +channel", "s.ico"},
+    {"ICO 4-bit", "-size 13x7 gradient:red-blue -colors 16 -type Palette", "p.ico"},
     {"animated GIF", "-delay 5 -size 9x7 gradient:red-blue -colors 8 -dispose Previous -page +2+1 -size 5x4 xc:blue -interlace GIF",
      "a.gif"},
     {"PCX with palette", "-size 13x7 gradient:red-blue -colors 16 -type Palette", "p.pcx"},
