@@ -19,8 +19,10 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <new>
 #include <optional>
 #include <string_view>
+#include <vector>
 
 #include "bitmap_alloc.h"
 #include "byte_reader.h"
@@ -143,48 +145,72 @@ struct Clip {
 };
 
 // Where an image's colour indices go: row by row, in interlaced order when
-// the image is interlaced, onto the canvas, clipped to the screen. Done once
-// every row that lands on the screen has been painted, or every row at all.
+// the image is interlaced, onto the canvas, clipped to the screen. Indices
+// gather in a buffer of a row and some, and are painted a whole row at a
+// time. Done once every row that lands on the screen has been painted, or
+// every row at all.
 class Painter {
 public:
-    Painter(Bitmap& canvas, int left, int top, int width, int height, bool interlaced, const Palette& palette,
-            int transparent)
-        : canvas_(canvas), left_(left), top_(top), width_(width), height_(height), interlaced_(interlaced),
-          palette_(palette), transparent_(transparent) {
+    // Room for any string of the code table past what is waiting.
+    static constexpr int kSlack = 4096;
+
+    Painter(Bitmap& canvas, std::vector<std::uint8_t>& pending, int left, int top, int width, int height,
+            bool interlaced, const Palette& palette, int transparent)
+        : canvas_(canvas), pending_(pending), left_(left), top_(top), width_(width), height_(height),
+          interlaced_(interlaced), palette_(palette), transparent_(transparent) {
         clip_width_ = left < canvas.width ? std::min(width, canvas.width - left) : 0;
         rows_to_paint_ = top < canvas.height ? std::min(height, canvas.height - top) : 0;
         done_ = clip_width_ <= 0 || rows_to_paint_ <= 0;
     }
 
+    // False when there is no memory for the row buffer.
+    bool ready() {
+        if (done_) return true;
+        try {
+            pending_.resize(static_cast<std::size_t>(width_) + 2 * kSlack);
+        } catch (const std::bad_alloc&) {
+            return false;
+        }
+        return true;
+    }
+
     bool done() const { return done_; }
 
-    void paint(const std::uint8_t* index, int n) {
-        while (n > 0 && !done_) {
-            const int run = std::min(n, width_ - x_);
-            const int y = top_ + row_;
-            const bool on_screen = y < canvas_.height;
-            if (on_screen && x_ < clip_width_) put(canvas_.row(y) + static_cast<std::size_t>(left_ + x_) * 4, index,
-                                                 std::min(run, clip_width_ - x_));
-            x_ += run, index += run, n -= run;
-            if (x_ == width_) {
-                x_ = 0;
-                if (on_screen && --rows_to_paint_ == 0)
-                    done_ = true;
-                else
-                    next_row();
-            }
+    // Where the next string goes; kSlack bytes are free there.
+    std::uint8_t* next() { return pending_.data() + filled_; }
+
+    // The n indices written at next() are the image's next ones.
+    void add(int n) {
+        filled_ += n;
+        while (filled_ - start_ >= width_ && !done_) {
+            paint_row(pending_.data() + start_);
+            start_ += width_;
+        }
+        if (static_cast<int>(pending_.size()) - filled_ < kSlack) {
+            std::memmove(pending_.data(), pending_.data() + start_, static_cast<std::size_t>(filled_ - start_));
+            filled_ -= start_;
+            start_ = 0;
         }
     }
 
 private:
-    void put(std::uint8_t* out, const std::uint8_t* index, int n) const {
-        if (transparent_ < 0) {
-            for (int i = 0; i < n; ++i, out += 4) std::memcpy(out, &palette_[index[i]], 4);
-        } else {
-            // A transparent pixel leaves what the canvas already shows.
-            for (int i = 0; i < n; ++i, out += 4)
-                if (index[i] != transparent_) std::memcpy(out, &palette_[index[i]], 4);
+    void paint_row(const std::uint8_t* index) {
+        const int y = top_ + row_;
+        if (y < canvas_.height) {
+            std::uint8_t* out = canvas_.row(y) + static_cast<std::size_t>(left_) * 4;
+            if (transparent_ < 0) {
+                for (int i = 0; i < clip_width_; ++i, out += 4) std::memcpy(out, &palette_[index[i]], 4);
+            } else {
+                // A transparent pixel leaves what the canvas already shows.
+                for (int i = 0; i < clip_width_; ++i, out += 4)
+                    if (index[i] != transparent_) std::memcpy(out, &palette_[index[i]], 4);
+            }
+            if (--rows_to_paint_ == 0) {
+                done_ = true;
+                return;
+            }
         }
+        next_row();
     }
 
     void next_row() {
@@ -205,13 +231,15 @@ private:
     }
 
     Bitmap& canvas_;
+    std::vector<std::uint8_t>& pending_;
     const int left_, top_, width_, height_;
     const bool interlaced_;
     const Palette& palette_;
     const int transparent_;
     int clip_width_ = 0;
     int rows_to_paint_ = 0;  // rows on the screen not yet painted
-    int row_ = 0, x_ = 0, pass_ = 0;
+    int row_ = 0, pass_ = 0;
+    int start_ = 0, filled_ = 0;  // the indices waiting in pending_
     bool done_ = false;
 };
 
@@ -222,7 +250,6 @@ struct CodeTable {
     std::uint16_t prefix[kTableSize];
     std::uint16_t length[kTableSize];
     std::uint8_t suffix[kTableSize];
-    std::uint8_t string[kTableSize];  // the string being painted, first index first
 };
 
 // Decodes one image's codes until its painter is done. Codes widen from
@@ -259,33 +286,35 @@ Outcome decode_lzw(SubBlocks& in, int min_code_size, Painter& painter, CodeTable
             continue;
         }
         if (code == end) return Outcome::ShortData;  // ends before the image does
+        std::uint8_t* out = painter.next();
         if (prev < 0) {
             if (code > clear) return Outcome::BadCode;  // the table holds no strings yet
-            t.string[0] = static_cast<std::uint8_t>(code);
-            painter.paint(t.string, 1);
+            out[0] = static_cast<std::uint8_t>(code);
+            painter.add(1);
             prev = code;
             continue;
         }
 
+        // Strings are written last index first, following the prefixes.
         int length;
         if (code < next) {
             length = t.length[code];
-            for (int i = length - 1, c = code; i >= 0; --i, c = t.prefix[c]) t.string[i] = t.suffix[c];
+            for (int i = length - 1, c = code; i >= 0; --i, c = t.prefix[c]) out[i] = t.suffix[c];
         } else if (code == next && next < kTableSize) {
             // The code being defined: the previous string plus its own first index.
             length = t.length[prev] + 1;
-            for (int i = length - 2, c = prev; i >= 0; --i, c = t.prefix[c]) t.string[i] = t.suffix[c];
-            t.string[length - 1] = t.string[0];
+            for (int i = length - 2, c = prev; i >= 0; --i, c = t.prefix[c]) out[i] = t.suffix[c];
+            out[length - 1] = out[0];
         } else {
             return Outcome::BadCode;  // past the table
         }
         if (next < kTableSize) {
             t.prefix[next] = static_cast<std::uint16_t>(prev);
-            t.suffix[next] = t.string[0];
+            t.suffix[next] = out[0];
             t.length[next] = static_cast<std::uint16_t>(t.length[prev] + 1);
             if (++next == 1 << width && width < kMaxCodeBits) ++width;
         }
-        painter.paint(t.string, length);
+        painter.add(length);
         prev = code;
     }
     return Outcome::Complete;
@@ -338,6 +367,7 @@ private:
     Bitmap saved_;  // what last_clip_ covered before the last image, for disposal 3
 
     CodeTable table_;
+    std::vector<std::uint8_t> pending_;  // an image's indices on their way to the canvas
     Image out_;
     bool loop_extension_ = false;
     int loop_ = 0;
@@ -442,7 +472,8 @@ bool GifDecoder::image() {
     if (!prepare_canvas(control, clip)) return false;
 
     SubBlocks data(data_, in_.position());
-    Painter painter(canvas_, left, top, width, height, (flags & 0x40) != 0, *palette, control.transparent);
+    Painter painter(canvas_, pending_, left, top, width, height, (flags & 0x40) != 0, *palette, control.transparent);
+    if (!painter.ready()) return stop(Error::OutOfMemory);
     const Outcome outcome = decode_lzw(data, min_code_size, painter, table_);
     const bool ended = data.finish();
     if (outcome == Outcome::BadCode) return stop(Error::BadData);
@@ -463,7 +494,6 @@ bool GifDecoder::prepare_canvas(const Control& control, const Clip& clip) {
     if (images_ == 1 && !split_) {
         // A second image: the first becomes frame 0 and the picture, and the
         // canvas a working copy. Without room for both, the still picture stays.
-        split_ = true;
         auto first = allocate_bitmap(canvas_.width, canvas_.height, limits_, &budget_);
         auto work = allocate_bitmap(canvas_.width, canvas_.height, limits_, &working_);
         if (!first || !work) return stop(Error::TooLarge);
@@ -473,6 +503,7 @@ bool GifDecoder::prepare_canvas(const Control& control, const Clip& clip) {
         out_.frames.push_back({std::move(*first), delay_ms(first_delay_cs_)});
         out_.pixels = std::move(canvas_);
         canvas_ = std::move(*work);
+        split_ = true;
     }
     if (images_ > 0) dispose();
 
