@@ -92,7 +92,10 @@ QMargins to_logical(QMargins m, qreal dpr) {
 
 QMargins expected_frame_margins(QWidget& window) {
     const auto id = window.winId();
-    if (auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>()) {
+    // Other platforms may answer for X11 too (offscreen does, without a
+    // connection): only a real connection is asked.
+    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    if (QGuiApplication::platformName() == QLatin1String("xcb") && x11 && x11->connection()) {
         const auto m = x11_frame_extents(x11->connection(), static_cast<xcb_window_t>(id));
         return m ? to_logical(*m, window.devicePixelRatioF()) : QMargins();
     }

@@ -159,11 +159,14 @@ void Window::show_centred() {
     const QMargins frame = expected_frame_margins(*this);
     setFixedSize(outer.width - frame.left() - frame.right(), outer.height - frame.top() - frame.bottom());
     // The frame goes in the middle of the whole primary display, whatever
-    // panels it has; integer halves. The native window exists by now, and
-    // Qt places an existing window by its client area.
+    // panels it has; integer halves. The client area is placed rather than
+    // the frame, as Qt's idea of the frame may not be the window manager's
+    // yet.
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect g = screen->geometry();
-        move(g.x() + (g.width() - outer.width) / 2 + frame.left(), g.y() + (g.height() - outer.height) / 2 + frame.top());
+        const QPoint client(g.x() + (g.width() - outer.width) / 2 + frame.left(),
+                            g.y() + (g.height() - outer.height) / 2 + frame.top());
+        setGeometry(QRect(client, size()));
     }
     show();
 }
