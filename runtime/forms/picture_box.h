@@ -32,6 +32,8 @@ public:
     const PictureBoxSettings& settings() const { return settings_; }
     // What is drawn now; for tests and benchmarks.
     const Preview& preview() const { return preview_; }
+    std::size_t frame() const { return frame_; }
+    bool animating() const { return timer_.isActive(); }
 
 protected:
     void paintEvent(QPaintEvent* event) override;

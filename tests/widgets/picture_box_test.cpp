@@ -9,6 +9,7 @@
 
 #include "fixture.h"
 #include "forms/picture_box.h"
+#include "support/magick.h"
 
 namespace tovalin::test {
 namespace {
@@ -108,6 +109,31 @@ TEST_F(PictureBoxTest, OnlyAPreviewOfTheBoxSizeIsKept) {
     ASSERT_EQ(box->preview().places.size(), 1u);
     EXPECT_EQ(box->preview().places.front(), QRect(15, 0, 120, 90));
     EXPECT_EQ(box->picture(), photo);
+}
+
+TEST_F(PictureBoxTest, AnimationsPlayAsOftenAsTheirLoopCountSays) {
+    TempDir dir;
+    // Red, then blue, a tenth of a second each; -loop 1 asks for one repeat.
+    const auto twice = make_with_convert("-delay 10 -size 30x20 xc:red xc:blue -loop 1", dir / "twice.gif");
+    box->set_picture(twice);
+    ASSERT_EQ(box->preview().frames.size(), 2u);
+    EXPECT_EQ(box->frame(), 0u);
+    EXPECT_EQ(rendered(*box).pixel(75, 45), qRgb(255, 0, 0));
+    EXPECT_TRUE(box->animating());
+    // Played through twice, it rests on its last frame.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !box->animating(); }, 60'000));
+    EXPECT_EQ(box->frame(), 1u);
+    EXPECT_EQ(rendered(*box).pixel(75, 45), qRgb(0, 0, 255));
+
+    const auto endless = make_with_convert("-delay 10 -size 30x20 xc:red xc:blue -loop 0", dir / "forever.gif");
+    box->set_picture(endless);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return box->frame() == 1; }, 60'000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return box->frame() == 0; }, 60'000));
+    EXPECT_TRUE(box->animating());
+
+    // A still picture replaces the animation and stops it.
+    box->set_picture(png_bytes(pixels(30, 20)));
+    EXPECT_FALSE(box->animating());
 }
 
 // Registered to run with QT_SCALE_FACTOR=2.
