@@ -234,6 +234,8 @@ TEST(Icon, MalformedAndUnsupported) {
         {"bitmap from the top", [&] { auto f = icon_file({good}); set32(f, 22 + 8, static_cast<std::uint32_t>(-4)); return f; },
          Error::BadHeader},
         {"colour rows cut short", [&] { auto e = good; e.resize(40 + 10); return icon_file({e}); }, Error::Truncated},
+        {"32-bit, every alpha 0, no mask", [] { return icon_file({dib_entry(2, 2, 32, {}, kRows32, {})}); },
+         Error::Truncated},
         {"PNG with a broken header",
          [] { return icon_file({{0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A, 0, 0, 0, 13, 'I', 'H', 'D', 'X',
                                  0, 0, 0, 1, 0, 0, 0, 1, 8, 6, 0, 0, 0}}); },
