@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QIcon>
@@ -31,11 +32,18 @@ Qt::WindowFlags frame_flags(const WindowSettings& s) {
     return f;
 }
 
+// Each file of the folder is one size of the icon. A file named by its
+// size ("16.png") is not opened until that size is wanted; others are read
+// to learn theirs.
 QIcon icon_from(std::string_view folder) {
     QIcon icon;
     if (folder.empty()) return icon;
     const QDir dir(qs(folder));
-    for (const QString& file : dir.entryList(QDir::Files, QDir::Name)) icon.addFile(dir.filePath(file));
+    for (const QString& file : dir.entryList(QDir::Files, QDir::Name)) {
+        bool named_by_size = false;
+        const int side = QFileInfo(file).completeBaseName().toInt(&named_by_size);
+        icon.addFile(dir.filePath(file), named_by_size ? QSize(side, side) : QSize());
+    }
     return icon;
 }
 
@@ -97,7 +105,8 @@ void Window::build_controls() {
                 case Kind::PictureBox: w = new PictureBox(spec_.picture_boxes, parent); break;
             }
             w->setObjectName(qs(c.name));
-            w->setFont(font_for(c.font));
+            // Controls in the default GUI font keep following the desktop's.
+            if (!c.font.is_default()) w->setFont(font_for(c.font));
             w->setGeometry(c.place.x, c.place.y, c.size.width, c.size.height);
             w->setFocusPolicy(c.kind == Kind::Button ? Qt::ClickFocus : Qt::NoFocus);
             named_.emplace(c.name, w);
