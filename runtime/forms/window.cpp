@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QPainter>
 #include <QScreen>
+#include <QWindow>
 
 #include "forms/controls.h"
 #include "forms/fonts.h"
@@ -178,6 +179,13 @@ void Window::show_centred() {
         setGeometry(QRect(client, size()));
     }
     show();
+    // A Wayland client makes its own decorations as it is first shown, and
+    // only then knows their size; it alone may still resize itself freely.
+    if (QGuiApplication::platformName() != QLatin1String("xcb") && windowHandle()) {
+        const QMargins drawn = windowHandle()->frameMargins();
+        if (drawn != frame)
+            setFixedSize(outer.width - drawn.left() - drawn.right(), outer.height - drawn.top() - drawn.bottom());
+    }
 }
 
 void Window::keyPressEvent(QKeyEvent* event) {
