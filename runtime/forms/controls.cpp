@@ -29,7 +29,10 @@ void Printer::set_job_name(std::string_view name) { job_name_ = copy_value(name)
 
 std::string Printer::job_name() const { return copy_value(std::string_view(job_name_)); }
 
-DropTarget::DropTarget(Window& window, std::string_view name) : QObject(&window), window_(window), name_(name) {
+DropTarget::DropTarget(Window& window, std::string_view name)
+    : QObject(&window), window_(window), name_(name), target_([this](slots::DropEvent event, std::string& text) {
+          if (event == slots::DropEvent::FilesDropped) raise_files_dropped(text);
+      }) {
     setObjectName(QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())));
 }
 

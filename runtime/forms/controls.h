@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "slots/drop_target.h"
+
 namespace tovalin::forms {
 
 class Window;
@@ -45,12 +47,15 @@ class DropTarget : public QObject {
 
 public:
     DropTarget(Window& window, std::string_view name);
+    // Binds the target to a control's window, once (slots/drop_target.h).
+    bool bind(QWidget& control) { return target_.bind(control); }
     // Raises FilesDropped with the dropped text, which the handler may change.
     void raise_files_dropped(std::string& text);
 
 private:
     Window& window_;
     std::string_view name_;
+    slots::DropTarget target_;
 };
 
 }  // namespace tovalin::forms
