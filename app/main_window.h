@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "app/handlers.h"
+#include "app/slot_handlers.h"
 #include "forms/check.h"
 #include "forms/layout.h"
 
@@ -59,8 +60,16 @@ inline constexpr std::array<std::string_view, 5> main_window_tab_order{"按钮1"
 // Every event the program handles on this window; nothing else has a handler.
 inline constexpr std::array main_window_events{
 //          source     event           handler
+    Binding{"MainWindow", Event::Created,  bind_drop_targets},
+    Binding{"按钮3",   Event::Clicked, clear_slots},
     Binding{"按钮4",   Event::Clicked, open_sponsor_window},
     Binding{"按钮5",   Event::Clicked, open_guide_window},
+    Binding{"拖放对象1", Event::FilesDropped, drop_on<slots::SlotId::Box1>},
+    Binding{"拖放对象2", Event::FilesDropped, drop_on<slots::SlotId::Box2>},
+    Binding{"拖放对象3", Event::FilesDropped, drop_on<slots::SlotId::Box3>},
+    Binding{"拖放对象4", Event::FilesDropped, drop_on<slots::SlotId::Box4>},
+    Binding{"拖放对象5", Event::FilesDropped, drop_on<slots::SlotId::Box5>},
+    Binding{"拖放对象6", Event::FilesDropped, drop_on<slots::SlotId::Box6>},
 };
 // clang-format on
 
