@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <iostream>
+#include <sstream>
 
 #include "print/print_job.h"
 #include "print_fixture.h"
@@ -140,6 +141,35 @@ TEST(PrintToFile, WhereHouseholdRectanglesOverlapTheLaterPictureCovers) {
     EXPECT_EQ(red->bottom, green->top);
     EXPECT_EQ(green->bottom, blue->top);
     for (const Box* b : {&*red, &*green, &*blue}) EXPECT_EQ(b->count, b->area());
+}
+
+// What goes into the document: every picture lossless (a scan's fine print
+// must not pick up JPEG ringing), never enlarged (the page scales a small
+// one), and no side denser than 600 ppi on paper (2022 x 1276 for a card).
+TEST(PrintToFile, PicturesAreEmbeddedLosslessNeverEnlargedAndAtMost600Ppi) {
+    TempDir dir;
+    slots::SlotBoard board;
+    board.set_picture(SlotId::Box1, make_with_convert("-size 300x200 pattern:checkerboard", dir / "small.png"));
+    board.set_picture(SlotId::Box2, solid(dir, kGreen, "4400x3000", "large.png"));
+    board.set_picture(SlotId::Box3, make_with_convert("-size 1000x2000 xc:blue -quality 90", dir / "tall.jpg"));
+    print::Printer printer;
+    print_into(printer, board, SlotGroup::CardGroup, dir / "embedded.prn");
+
+    // pdfimages -list: page num type width height color comp bpc enc ...;
+    // "image" in the enc column is Flate, "jpeg" would be DCT.
+    std::istringstream list(run("pdfimages -list " + quoted((dir / "embedded.prn").string())));
+    std::vector<std::string> images;
+    std::string line;
+    std::getline(list, line);
+    std::getline(list, line);
+    while (std::getline(list, line)) {
+        std::istringstream fields(line);
+        std::string page, num, type, width, height, color, comp, bpc, enc;
+        fields >> page >> num >> type >> width >> height >> color >> comp >> bpc >> enc;
+        if (type == "image") images.push_back(width + "x" + height + " " + enc);
+    }
+    const std::vector<std::string> expected{"300x200 image", "2022x1276 image", "1000x1276 image"};
+    EXPECT_EQ(images, expected);
 }
 
 // Empty slots and slots whose bytes are no picture print nothing: one blank
