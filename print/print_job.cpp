@@ -163,6 +163,9 @@ bool Printer::begin(QWidget* parent) {
         // No page range and no selection: the job is one page.
         dialog.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintShowPageSize |
                           QAbstractPrintDialog::PrintCollateCopies);
+        // The dialog starts on the system's default printer and makes the
+        // printer native again; asked once more, it shows its file entry.
+        if (choice_.to_file) printer->setOutputFormat(QPrinter::PdfFormat);
         if (dialog.exec() != QDialog::Accepted) return false;
     }
     const bool to_file = printer->outputFormat() == QPrinter::PdfFormat;
