@@ -73,7 +73,7 @@ inline constexpr std::array main_window_events{
 };
 // clang-format on
 
-inline constexpr forms::WindowSpec main_window{
+inline constexpr forms::WindowTable main_window{
     .settings =
         {
             .name = "MainWindow",

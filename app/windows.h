@@ -7,6 +7,6 @@
 
 namespace tovalin::app {
 
-inline constexpr std::array<const forms::WindowSpec*, 1> window_set{&main_window};
+inline constexpr std::array<const forms::WindowTable*, 1> window_set{&main_window};
 
 }  // namespace tovalin::app

@@ -16,13 +16,13 @@ struct LayoutProblem {
 
 namespace detail {
 
-constexpr const Control* find_control(const WindowSpec& w, std::string_view name) {
+constexpr const Control* find_control(const WindowTable& w, std::string_view name) {
     for (const Control& c : w.controls)
         if (c.name == name) return &c;
     return nullptr;
 }
 
-constexpr int count_name(const WindowSpec& w, std::string_view name) {
+constexpr int count_name(const WindowTable& w, std::string_view name) {
     int n = name == w.settings.name ? 1 : 0;
     for (const Control& c : w.controls) n += c.name == name;
     for (const Component& c : w.components) n += c.name == name;
@@ -31,7 +31,7 @@ constexpr int count_name(const WindowSpec& w, std::string_view name) {
 
 }  // namespace detail
 
-constexpr std::optional<LayoutProblem> check_layout(const WindowSpec& w) {
+constexpr std::optional<LayoutProblem> check_layout(const WindowTable& w) {
     using namespace detail;
     if (w.settings.name.empty()) return LayoutProblem{"window without a name", {}};
     if (w.settings.outer.width <= 0 || w.settings.outer.height <= 0) return LayoutProblem{"window without a size", w.settings.name};

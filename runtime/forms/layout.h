@@ -105,7 +105,7 @@ struct WindowSettings {
     picture::BackgroundMode background_mode = picture::BackgroundMode::Centre;
 };
 
-struct WindowSpec {
+struct WindowTable {
     WindowSettings settings;
     // Topmost first among controls of the same parent.
     std::span<const Control> controls;
@@ -117,6 +117,6 @@ struct WindowSpec {
     std::span<const Binding> events;
 };
 
-using WindowSet = std::span<const WindowSpec* const>;
+using WindowSet = std::span<const WindowTable* const>;
 
 }  // namespace tovalin::forms

@@ -41,18 +41,18 @@ bool Runtime::load(std::string_view name, bool modal) {
         w->activateWindow();
         return true;
     }
-    const auto spec = std::find_if(windows_.begin(), windows_.end(),
-                                   [name](const WindowSpec* s) { return s && s->settings.name == name; });
-    if (spec == windows_.end() || check_layout(**spec)) return false;
+    const auto table = std::find_if(windows_.begin(), windows_.end(),
+                                   [name](const WindowTable* s) { return s && s->settings.name == name; });
+    if (table == windows_.end() || check_layout(**table)) return false;
 
-    if ((*spec)->settings.owned) owner_->winId();
-    auto* created = new Window(*this, **spec, owner_.get());
+    if ((*table)->settings.owned) owner_->winId();
+    auto* created = new Window(*this, **table, owner_.get());
     loaded_.push_back({created, created});
     connect(created, &QObject::destroyed, this, &Runtime::forget);
     const QPointer<Window> w = created;
 
     // Every control exists and nothing is on screen yet.
-    w->raise_event(Event::Created, (*spec)->settings.name);
+    w->raise_event(Event::Created, (*table)->settings.name);
     if (!w) return true;  // its handler closed it
     if (modal) w->setWindowModality(Qt::ApplicationModal);
     w->show_centred();

@@ -57,9 +57,9 @@ std::vector<std::uint8_t> read_resource(std::string_view path) {
 
 }  // namespace
 
-Window::Window(Runtime& runtime, const WindowSpec& spec, QWidget* owner)
-    : QWidget(spec.settings.owned ? owner : nullptr), runtime_(runtime), spec_(spec) {
-    const WindowSettings& s = spec.settings;
+Window::Window(Runtime& runtime, const WindowTable& table, QWidget* owner)
+    : QWidget(table.settings.owned ? owner : nullptr), runtime_(runtime), table_(table) {
+    const WindowSettings& s = table.settings;
     setObjectName(qs(s.name));
     setWindowFlags(frame_flags(s));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -76,7 +76,7 @@ Window::~Window() = default;
 void Window::build_controls() {
     // Group boxes first, so that every control's parent exists when it is made.
     for (const bool groups : {true, false}) {
-        for (const Control& c : spec_.controls) {
+        for (const Control& c : table_.controls) {
             if ((c.kind == Kind::GroupBox) != groups) continue;
             QWidget* parent = c.parent.empty() ? this : static_cast<QWidget*>(find(c.parent));
             QWidget* w = nullptr;
@@ -103,7 +103,7 @@ void Window::build_controls() {
                     w = g;
                     break;
                 }
-                case Kind::PictureBox: w = new PictureBox(spec_.picture_boxes, parent); break;
+                case Kind::PictureBox: w = new PictureBox(table_.picture_boxes, parent); break;
             }
             w->setObjectName(qs(c.name));
             // Controls in the default GUI font keep following the desktop's.
@@ -114,19 +114,19 @@ void Window::build_controls() {
         }
     }
     // Stacking: the first row of a parent ends up on top of the later ones.
-    for (auto it = spec_.controls.rbegin(); it != spec_.controls.rend(); ++it)
+    for (auto it = table_.controls.rbegin(); it != table_.controls.rend(); ++it)
         static_cast<QWidget*>(find(it->name))->raise();
     // The Tab key's round.
     QWidget* previous = nullptr;
-    for (std::string_view name : spec_.tab_order) {
+    for (std::string_view name : table_.tab_order) {
         auto* w = static_cast<QWidget*>(find(name));
         w->setFocusPolicy(Qt::StrongFocus);
         if (previous) setTabOrder(previous, w);
         previous = w;
     }
-    for (const Control& c : spec_.controls) static_cast<QWidget*>(find(c.name))->setVisible(true);
+    for (const Control& c : table_.controls) static_cast<QWidget*>(find(c.name))->setVisible(true);
 
-    for (const Component& c : spec_.components) {
+    for (const Component& c : table_.components) {
         QObject* o = nullptr;
         switch (c.kind) {
             case ComponentKind::Printer:
@@ -137,7 +137,7 @@ void Window::build_controls() {
         }
         named_.emplace(c.name, o);
     }
-    for (const Binding& b : spec_.events) {
+    for (const Binding& b : table_.events) {
         if (b.event != Event::Clicked) continue;
         auto* button = control<Button>(b.source);
         connect(button, &QPushButton::clicked, this, [this, source = b.source] { raise_event(Event::Clicked, source); });
@@ -160,12 +160,12 @@ bool Window::disabled(std::string_view name) const {
 
 void Window::raise_event(Event event, std::string_view source, std::string* text) {
     EventArgs args{runtime_, *this, text};
-    for (const Binding& b : spec_.events)
+    for (const Binding& b : table_.events)
         if (b.event == event && b.source == source) b.handler(args);
 }
 
 void Window::show_centred() {
-    const Extent outer = spec_.settings.outer;
+    const Extent outer = table_.settings.outer;
     const QMargins frame = expected_frame_margins(*this);
     setFixedSize(outer.width - frame.left() - frame.right(), outer.height - frame.top() - frame.bottom());
     // The frame goes in the middle of the whole primary display, whatever
@@ -189,7 +189,7 @@ void Window::show_centred() {
 }
 
 void Window::keyPressEvent(QKeyEvent* event) {
-    if (spec_.settings.escape_closes && event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+    if (table_.settings.escape_closes && event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
         close();
         return;
     }
@@ -203,7 +203,7 @@ void Window::paintEvent(QPaintEvent* event) {
         const QColor face = palette().color(QPalette::Window);
         const picture::Rgb b{static_cast<std::uint8_t>(face.red()), static_cast<std::uint8_t>(face.green()),
                              static_cast<std::uint8_t>(face.blue())};
-        background_preview_ = preview_as_background(background_, spec_.settings.background_mode, size(),
+        background_preview_ = preview_as_background(background_, table_.settings.background_mode, size(),
                                                     devicePixelRatioF(), b, screen() ? screen()->depth() : 32);
     }
     QPainter painter(this);

@@ -19,11 +19,11 @@ class Window : public QWidget {
 public:
     // Creates the window and all its controls, hidden. A window that is
     // `owned` hangs from `owner`.
-    Window(Runtime& runtime, const WindowSpec& spec, QWidget* owner);
+    Window(Runtime& runtime, const WindowTable& table, QWidget* owner);
     ~Window() override;
 
-    std::string_view name() const { return spec_.settings.name; }
-    const WindowSpec& spec() const { return spec_; }
+    std::string_view name() const { return table_.settings.name; }
+    const WindowTable& table() const { return table_; }
     Runtime& runtime() const { return runtime_; }
 
     // A control or component by its name; null when the window has none of
@@ -54,7 +54,7 @@ private:
     void build_controls();
 
     Runtime& runtime_;
-    const WindowSpec& spec_;
+    const WindowTable& table_;
     std::map<std::string_view, QObject*, std::less<>> named_;
     std::vector<std::uint8_t> background_;  // the background picture's bytes
     Preview background_preview_;

@@ -9,12 +9,12 @@
 namespace {
 
 // MainWindow's table under another name.
-constexpr tovalin::forms::WindowSpec renamed = [] {
-    tovalin::forms::WindowSpec spec = tovalin::app::main_window;
-    spec.settings.name = "StartWindow";
-    return spec;
+constexpr tovalin::forms::WindowTable renamed = [] {
+    tovalin::forms::WindowTable table = tovalin::app::main_window;
+    table.settings.name = "StartWindow";
+    return table;
 }();
-constexpr std::array<const tovalin::forms::WindowSpec*, 1> windows{&renamed};
+constexpr std::array<const tovalin::forms::WindowTable*, 1> windows{&renamed};
 
 }  // namespace
 

@@ -25,11 +25,11 @@ void probe_created(EventArgs& e) {
     Log& l = log();
     ++l.probe_created;
     l.all_controls_existed = true;
-    for (const Control& c : e.window.spec().controls) l.all_controls_existed &= e.window.find(c.name) != nullptr;
-    for (const Component& c : e.window.spec().components) l.all_controls_existed &= e.window.find(c.name) != nullptr;
+    for (const Control& c : e.window.table().controls) l.all_controls_existed &= e.window.find(c.name) != nullptr;
+    for (const Component& c : e.window.table().components) l.all_controls_existed &= e.window.find(c.name) != nullptr;
     l.window_was_hidden = !e.window.isVisible();
     l.controls_were_shown = true;
-    for (const Control& c : e.window.spec().controls)
+    for (const Control& c : e.window.table().controls)
         l.controls_were_shown &= static_cast<QWidget*>(e.window.find(c.name))->isVisibleTo(&e.window);
     l.entries.push_back("Probe created");
 }
@@ -65,7 +65,7 @@ constexpr std::array probe_events{
     Binding{"按钮2", Event::Clicked, probe_count},
     Binding{"拖放对象1", Event::FilesDropped, probe_dropped},
 };
-constexpr WindowSpec probe{
+constexpr WindowTable probe{
     .settings = {.name = "Probe", .caption = "Probe", .outer = {300, 200}, .minimise_box = true,
                  .maximise_box = false, .owned = false, .escape_closes = true, .icon = "", .background = "",
                  .background_mode = picture::BackgroundMode::Centre},
@@ -77,7 +77,7 @@ constexpr WindowSpec probe{
 };
 
 constexpr std::array dialog_events{Binding{"Dialog", Event::Created, dialog_created}};
-constexpr WindowSpec dialog{
+constexpr WindowTable dialog{
     .settings = {.name = "Dialog", .caption = "Dialog", .outer = {200, 100}, .minimise_box = true,
                  .maximise_box = false, .owned = true, .escape_closes = true, .icon = "", .background = "",
                  .background_mode = picture::BackgroundMode::Centre},
@@ -88,7 +88,7 @@ constexpr WindowSpec dialog{
     .events = dialog_events,
 };
 
-constexpr WindowSpec other{
+constexpr WindowTable other{
     .settings = {.name = "Other", .caption = "Other", .outer = {200, 100}, .minimise_box = true,
                  .maximise_box = false, .owned = false, .escape_closes = true, .icon = "", .background = "",
                  .background_mode = picture::BackgroundMode::Centre},
@@ -100,7 +100,7 @@ constexpr WindowSpec other{
 };
 
 // A 400 x 100 picture in a 200 x 100 client area: drawn 200 x 50, 25 down.
-constexpr WindowSpec backdrop{
+constexpr WindowTable backdrop{
     .settings = {.name = "Backdrop", .caption = "Backdrop", .outer = {200, 100}, .minimise_box = true,
                  .maximise_box = false, .owned = false, .escape_closes = true, .icon = "",
                  .background = ":/test/backdrop.png", .background_mode = picture::BackgroundMode::Centre},
@@ -114,7 +114,7 @@ constexpr WindowSpec backdrop{
 constexpr std::array broken_controls{
     Control{"按钮1", Kind::Button, "分组框9", {10, 10}, {10, 10}, {80, 30}, "orphan", {}},
 };
-constexpr WindowSpec broken{
+constexpr WindowTable broken{
     .settings = {.name = "Broken", .caption = "Broken", .outer = {200, 100}, .minimise_box = true,
                  .maximise_box = false, .owned = false, .escape_closes = true, .icon = "", .background = "",
                  .background_mode = picture::BackgroundMode::Centre},
@@ -125,7 +125,7 @@ constexpr WindowSpec broken{
     .events = {},
 };
 
-constexpr std::array<const WindowSpec*, 6> test_windows{&app::main_window, &probe, &dialog, &other, &backdrop, &broken};
+constexpr std::array<const WindowTable*, 6> test_windows{&app::main_window, &probe, &dialog, &other, &backdrop, &broken};
 
 }  // namespace
 

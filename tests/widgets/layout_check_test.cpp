@@ -68,19 +68,19 @@ TEST(LayoutCheck, EachRuleCatchesItsFault) {
     };
     for (const Broken& r : rows) {
         SCOPED_TRACE(r.name);
-        WindowSpec spec{};
-        spec.settings.name = "W";
-        spec.settings.outer = {340, 490};
-        spec.controls = r.controls;
-        spec.components = r.components;
-        spec.tab_order = r.tabs;
-        spec.events = r.events;
-        const auto problem = check_layout(spec);
+        WindowTable table{};
+        table.settings.name = "W";
+        table.settings.outer = {340, 490};
+        table.controls = r.controls;
+        table.components = r.components;
+        table.tab_order = r.tabs;
+        table.events = r.events;
+        const auto problem = check_layout(table);
         ASSERT_TRUE(problem);
         EXPECT_EQ(problem->what, r.what);
     }
     // And the same rows unbroken pass.
-    WindowSpec fine{};
+    WindowTable fine{};
     fine.settings.name = "W";
     fine.settings.outer = {340, 490};
     const std::vector<Control> controls{group, button, label};
