@@ -203,7 +203,7 @@ TEST_F(ThroughCups, PrintingToAFileBesideInstalledPrintersHasNoBorder) {
                 d->accept();
             })
             .then<QFileDialog>([&](QFileDialog* d) {
-                d->selectFile(QString::fromStdString(out.string()));
+                choose_file(d, out);
                 static_cast<QDialog*>(d)->accept();
             });
         print::print_group(printer, board, SlotGroup::CardGroup);

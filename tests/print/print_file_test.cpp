@@ -43,7 +43,7 @@ void answer_print_to_file(ModalAnswers& answers, const std::filesystem::path& fi
             d->accept();
         })
         .then<QFileDialog>([file](QFileDialog* d) {
-            d->selectFile(QString::fromStdString(file.string()));
+            choose_file(d, file);
             static_cast<QDialog*>(d)->accept();  // QFileDialog hides its override
         });
 }
@@ -272,7 +272,7 @@ TEST(PrintToFile, TheSaveDialogAsksBeforeReplacingAFile) {
                 EXPECT_EQ(d->acceptMode(), QFileDialog::AcceptSave);
                 ASSERT_EQ(d->selectedFiles().size(), 1);
                 EXPECT_EQ(QFileInfo(d->selectedFiles().first()).fileName(), QStringLiteral("Output.prn"));
-                d->selectFile(QString::fromStdString(out.string()));
+                choose_file(d, out);
                 static_cast<QDialog*>(d)->accept();
             })
             .then<QMessageBox>([&](QMessageBox* box) {
@@ -376,7 +376,7 @@ TEST(PrintToFile, EachDialogStartsFromPortraitWithTheCopiesAcceptedLast) {
                 d->accept();
             })
             .then<QFileDialog>([&](QFileDialog* d) {
-                d->selectFile(QString::fromStdString((dir / "first.prn").string()));
+                choose_file(d, dir / "first.prn");
                 static_cast<QDialog*>(d)->accept();
             });
         print::print_group(printer, board, SlotGroup::CardGroup);

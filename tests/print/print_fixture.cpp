@@ -4,8 +4,10 @@
 
 #include <QComboBox>
 #include <QDialog>
+#include <QFileDialog>
 #include <QFormLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPrintDialog>
 #include <QSpinBox>
 #include <QTimer>
@@ -87,6 +89,12 @@ QString chosen_printer(QPrintDialog* dialog) {
 int shown_copies(QPrintDialog* dialog) {
     auto* spin = named_child<QSpinBox>(dialog, "copies");
     return spin ? spin->value() : -1;
+}
+
+void choose_file(QFileDialog* dialog, const std::filesystem::path& file) {
+    dialog->setDirectory(QString::fromStdString(file.parent_path().string()));
+    if (auto* name = named_child<QLineEdit>(dialog, "fileNameEdit"))
+        name->setText(QString::fromStdString(file.filename().string()));
 }
 
 int pdf_pages(const std::filesystem::path& pdf) {

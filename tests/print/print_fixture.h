@@ -18,6 +18,7 @@
 #include "print/page_layout.h"
 #include "slots/slot_model.h"
 
+class QFileDialog;
 class QPrintDialog;
 class QWidget;
 
@@ -60,6 +61,11 @@ void choose_printer(QPrintDialog* dialog, const QString& name);
 void set_copies(QPrintDialog* dialog, int copies);
 QString chosen_printer(QPrintDialog* dialog);
 int shown_copies(QPrintDialog* dialog);
+
+// In a save dialog: the file to save to, typed into its name field as a
+// user would. QFileDialog::selectFile leaves the field alone once it has
+// the focus, which on a loaded machine it sometimes already has.
+void choose_file(QFileDialog* dialog, const std::filesystem::path& file);
 
 // An RGB raster of one page.
 struct Raster {
