@@ -61,6 +61,8 @@ inline constexpr std::array<std::string_view, 5> main_window_tab_order{"按钮1"
 inline constexpr std::array main_window_events{
 //          source     event           handler
     Binding{"MainWindow", Event::Created,  bind_drop_targets},
+    Binding{"按钮1",   Event::Clicked, print_card_group},
+    Binding{"按钮2",   Event::Clicked, print_household_group},
     Binding{"按钮3",   Event::Clicked, clear_slots},
     Binding{"按钮4",   Event::Clicked, open_sponsor_window},
     Binding{"按钮5",   Event::Clicked, open_guide_window},

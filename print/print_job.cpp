@@ -140,7 +140,7 @@ void PrintJob::close() {
 
 // ---- Printer ----
 
-Printer::Printer() : job_name_(QString::fromUtf8(kJobName)) {}
+Printer::Printer() = default;
 
 Printer::~Printer() { end(); }
 

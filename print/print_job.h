@@ -115,8 +115,9 @@ public:
     Printer(const Printer&) = delete;
     Printer& operator=(const Printer&) = delete;
 
-    // Set by every print command before it begins.
+    // Empty until a print command sets it, as it does before it begins.
     void set_job_name(const QString& name) { job_name_ = name; }
+    const QString& job_name() const { return job_name_; }
 
     // The print dialog (and the save dialog when printing to a file), then
     // the progress window, the document and its page. A fresh printer every

@@ -25,9 +25,15 @@ void Button::paintEvent(QPaintEvent*) {
                          QPalette::ButtonText);
 }
 
-void Printer::set_job_name(std::string_view name) { job_name_ = copy_value(name); }
+void Printer::set_job_name(std::string_view name) {
+    const std::string copy = copy_value(name);
+    printer_.set_job_name(QString::fromUtf8(copy.data(), static_cast<qsizetype>(copy.size())));
+}
 
-std::string Printer::job_name() const { return copy_value(std::string_view(job_name_)); }
+std::string Printer::job_name() const {
+    const QByteArray utf8 = printer_.job_name().toUtf8();
+    return copy_value(std::string_view(utf8.constData(), static_cast<std::size_t>(utf8.size())));
+}
 
 DropTarget::DropTarget(Window& window, std::string_view name)
     : QObject(&window), window_(window), name_(name), target_([this](slots::DropEvent event, std::string& text) {

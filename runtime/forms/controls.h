@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "print/print_job.h"
 #include "slots/drop_target.h"
 
 namespace tovalin::forms {
@@ -25,8 +26,8 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 };
 
-// The printer component. For now it holds the job name; the print job
-// gives it the rest of its behaviour.
+// The printer component: the print job's printer object, whose job name is
+// its one property.
 class Printer : public QObject {
     Q_OBJECT
 
@@ -34,9 +35,10 @@ public:
     using QObject::QObject;
     void set_job_name(std::string_view name);
     std::string job_name() const;  // a copy
+    print::Printer& device() { return printer_; }
 
 private:
-    std::string job_name_;
+    print::Printer printer_;
 };
 
 // A drop target component: what it is bound to and what it accepts come
