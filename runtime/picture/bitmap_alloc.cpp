@@ -16,7 +16,7 @@ std::optional<Error> check_dimensions(std::uint64_t width, std::uint64_t height,
     return std::nullopt;
 }
 
-Result<Bitmap> allocate_bitmap(int width, int height, const Limits& limits, std::uint64_t* budget) {
+Result<Bitmap> allocate_bitmap(int width, int height, const Limits& limits, std::uint64_t* budget, Fill fill) {
     if (width < 0 || height < 0) return Error::BadHeader;
     if (auto refused = check_dimensions(static_cast<std::uint64_t>(width), static_cast<std::uint64_t>(height), limits))
         return *refused;
@@ -29,7 +29,10 @@ Result<Bitmap> allocate_bitmap(int width, int height, const Limits& limits, std:
     b.width = width;
     b.height = height;
     try {
-        b.bgra.assign(bytes, 0);
+        if (fill == Fill::Zero)
+            b.bgra.assign(bytes, 0);
+        else
+            b.bgra.resize(bytes);
     } catch (const std::bad_alloc&) {
         if (budget) *budget += bytes;
         return Error::OutOfMemory;

@@ -82,64 +82,102 @@ Scaling scaling_for_depth(int bits_per_pixel) { return bits_per_pixel > 16 ? Sca
 
 namespace {
 
-// The source pixels that one output pixel covers along one axis, with
-// weights in 1/65536 that add up to exactly 65536.
-struct Span {
-    int first = 0;
+// The source pixels that each output pixel covers along one axis: output
+// pixel i takes `taps(i)` pixels from `first[i]` on, with weights in 1/65536
+// that add up to exactly 65536. The weights of all pixels lie in one array.
+struct Spans {
+    std::vector<int> first;
+    std::vector<std::size_t> begin;  // into weights; one more entry than outputs
     std::vector<std::uint32_t> weights;
+    int widest = 0;  // the most taps of any output pixel
+
+    int taps(std::size_t i) const { return static_cast<int>(begin[i + 1] - begin[i]); }
 };
 
-std::vector<Span> area_spans(int from, int to) {
-    std::vector<Span> spans(static_cast<std::size_t>(to));
+Spans area_spans(int from, int to) {
+    Spans spans;
+    spans.first.resize(static_cast<std::size_t>(to));
+    spans.begin.reserve(static_cast<std::size_t>(to) + 1);
+    spans.weights.reserve(static_cast<std::size_t>(to) * (static_cast<std::size_t>(from / to) + 2));
     const double scale = static_cast<double>(from) / to;
     for (int i = 0; i < to; ++i) {
         const double begin = i * scale, end = std::min<double>(from, (i + 1) * scale);
         const int first = std::min(from - 1, static_cast<int>(begin));
         const int last = std::max(first, std::min(from - 1, static_cast<int>(std::ceil(end)) - 1));
-        Span& s = spans[static_cast<std::size_t>(i)];
-        s.first = first;
+        spans.first[static_cast<std::size_t>(i)] = first;
+        spans.begin.push_back(spans.weights.size());
         std::uint32_t total = 0;
         for (int j = first; j <= last; ++j) {
             const double overlap = std::min<double>(end, j + 1) - std::max<double>(begin, j);
             const auto w = static_cast<std::uint32_t>(std::max(0.0, overlap / (end - begin)) * 65536.0 + 0.5);
-            s.weights.push_back(w);
+            spans.weights.push_back(w);
             total += w;
         }
         // Give the rounding remainder to the largest weight.
-        auto big = std::max_element(s.weights.begin(), s.weights.end());
+        auto big = std::max_element(spans.weights.begin() + static_cast<std::ptrdiff_t>(spans.begin.back()),
+                                    spans.weights.end());
         *big = *big + 65536 - total;
+        spans.widest = std::max(spans.widest, last - first + 1);
     }
+    spans.begin.push_back(spans.weights.size());
     return spans;
 }
 
-// One separable pass: `lines` lines of `from` pixels each become lines of
-// `to` pixels. Pixels are `pitch` bytes apart within a line and lines
-// `line_pitch` apart, so the same code runs along rows and along columns.
-void area_pass(const std::uint8_t* src, std::size_t src_pitch, std::size_t src_line, std::uint8_t* dst,
-               std::size_t dst_pitch, std::size_t dst_line, int lines, int from, int to) {
-    const auto spans = area_spans(from, to);
-    for (int l = 0; l < lines; ++l) {
-        const std::uint8_t* in = src + static_cast<std::size_t>(l) * src_line;
-        std::uint8_t* out = dst + static_cast<std::size_t>(l) * dst_line;
-        for (int i = 0; i < to; ++i) {
-            const Span& s = spans[static_cast<std::size_t>(i)];
-            std::uint32_t acc[4] = {32768, 32768, 32768, 32768};
-            const std::uint8_t* p = in + static_cast<std::size_t>(s.first) * src_pitch;
-            for (std::uint32_t w : s.weights) {
-                for (int c = 0; c < 4; ++c) acc[c] += p[c] * w;
-                p += src_pitch;
-            }
-            std::uint8_t* q = out + static_cast<std::size_t>(i) * dst_pitch;
-            for (int c = 0; c < 4; ++c) q[c] = static_cast<std::uint8_t>(std::min<std::uint32_t>(255, acc[c] >> 16));
-        }
+std::uint8_t rounded(std::uint32_t acc) { return static_cast<std::uint8_t>(std::min<std::uint32_t>(255, acc >> 16)); }
+
+// One row of pixels reduced or widened along x.
+void area_row(const std::uint8_t* in, std::uint8_t* out, const Spans& spans) {
+    const std::uint32_t* w = spans.weights.data();
+    const std::size_t to = spans.first.size();
+    for (std::size_t i = 0; i < to; ++i, out += 4) {
+        std::uint32_t acc[4] = {32768, 32768, 32768, 32768};
+        const std::uint8_t* p = in + static_cast<std::size_t>(spans.first[i]) * 4;
+        for (const std::uint32_t* end = spans.weights.data() + spans.begin[i + 1]; w != end; ++w, p += 4)
+            for (int c = 0; c < 4; ++c) acc[c] += p[c] * *w;
+        for (int c = 0; c < 4; ++c) out[c] = rounded(acc[c]);
     }
+}
+
+// Area averaging, rows first and then columns, each rounded to 8 bits. The
+// rows reduced along x are made as the columns need them and kept in a ring
+// as deep as the widest column span, so the pass down the columns runs
+// along whole rows and nothing as large as the picture is held in between.
+std::optional<Error> area_resample(const Bitmap& src, Bitmap& out) {
+    const Spans across = area_spans(src.width, out.width);
+    const Spans down = area_spans(src.height, out.height);
+    const std::size_t line = out.stride();
+    std::vector<std::uint8_t> ring;
+    std::vector<std::uint32_t> acc;
+    try {
+        ring.resize(line * static_cast<std::size_t>(down.widest));
+        acc.resize(line);
+    } catch (const std::bad_alloc&) {
+        return Error::OutOfMemory;
+    }
+    const auto depth = static_cast<std::size_t>(down.widest);
+    auto slot = [&](int y) { return ring.data() + static_cast<std::size_t>(y) % depth * line; };
+    int made = 0;  // source rows reduced along x so far
+    for (int y = 0; y < out.height; ++y) {
+        const auto i = static_cast<std::size_t>(y);
+        const int first = down.first[i], taps = down.taps(i);
+        for (; made < first + taps; ++made) area_row(src.row(made), slot(made), across);
+        std::fill(acc.begin(), acc.end(), 32768u);
+        for (int t = 0; t < taps; ++t) {
+            const std::uint8_t* in = slot(first + t);
+            const std::uint32_t w = down.weights[down.begin[i] + static_cast<std::size_t>(t)];
+            for (std::size_t x = 0; x < line; ++x) acc[x] += in[x] * w;
+        }
+        std::uint8_t* o = out.row(y);
+        for (std::size_t x = 0; x < line; ++x) o[x] = rounded(acc[x]);
+    }
+    return std::nullopt;
 }
 
 }  // namespace
 
 Result<Bitmap> resample(const Bitmap& src, Size size, Scaling scaling, const Limits& limits) {
     if (src.empty() || size.width <= 0 || size.height <= 0) return Error::BadHeader;
-    auto out = allocate_bitmap(size.width, size.height, limits);
+    auto out = allocate_bitmap(size.width, size.height, limits, nullptr, Fill::Uninitialised);
     if (!out) return out.error();
     out->has_alpha = src.has_alpha;
     if (scaling == Scaling::Nearest) {
@@ -154,12 +192,7 @@ Result<Bitmap> resample(const Bitmap& src, Size size, Scaling scaling, const Lim
         }
         return out;
     }
-    // Rows first: the intermediate is as narrow as the result.
-    auto mid = allocate_bitmap(size.width, src.height, limits);
-    if (!mid) return mid.error();
-    area_pass(src.bgra.data(), 4, src.stride(), mid->bgra.data(), 4, mid->stride(), src.height, src.width, size.width);
-    area_pass(mid->bgra.data(), mid->stride(), 4, out->bgra.data(), out->stride(), 4, size.width, src.height,
-              size.height);
+    if (auto failed = area_resample(src, *out)) return *failed;
     return out;
 }
 

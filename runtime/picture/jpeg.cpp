@@ -96,9 +96,12 @@ void read_rows(Decompressor& d, Layout layout) {
     while (ci->output_scanline < ci->output_height) {
         std::uint8_t* target = d.pixels.row(static_cast<int>(ci->output_scanline));
         JSAMPROW line = layout == Layout::Bgra ? target : d.row.data();
-        if (jpeg_read_scanlines(ci, &line, 1) != 1) return;  // cannot happen from memory; never loop on it
+        if (jpeg_read_scanlines(ci, &line, 1) != 1) break;  // cannot happen from memory; never loop on it
         to_bgra(layout, line, target, d.pixels.width);
     }
+    // The bitmap was not cleared: rows libjpeg did not give are blank.
+    const std::size_t done = std::min<std::size_t>(ci->output_scanline, static_cast<std::size_t>(d.pixels.height));
+    std::fill(d.pixels.bgra.begin() + static_cast<std::ptrdiff_t>(done * d.pixels.stride()), d.pixels.bgra.end(), 0);
 }
 
 // Everything that calls libjpeg. Any call may jump out through on_error, so
@@ -156,8 +159,9 @@ std::optional<Error> run(Decompressor& d, Bytes data, const DecodeOptions& optio
     jpeg_calc_output_dimensions(ci);
 
     {
+        // Every row is written by read_rows.
         auto pixels = allocate_bitmap(static_cast<int>(ci->output_width), static_cast<int>(ci->output_height),
-                                      options.limits);
+                                      options.limits, nullptr, Fill::Uninitialised);
         if (!pixels) return pixels.error();
         d.pixels = std::move(*pixels);
         try {

@@ -258,7 +258,7 @@ std::optional<Bitmap> progressive_dc_preview(Bytes data, const Limits& limits) {
 
                 // One pixel per block of the largest component: as libjpeg's 1x1
                 // inverse DCT, pixel = 128 + (DC * q + 4) / 8.
-                auto out = allocate_bitmap((width + 7) / 8, (height + 7) / 8, limits);
+                auto out = allocate_bitmap((width + 7) / 8, (height + 7) / 8, limits, nullptr, Fill::Uninitialised);
                 if (!out) return std::nullopt;
                 auto sample = [&](const Component& c, int x, int y) {
                     const int cx = x * c.h / hmax, cy = y * c.v / vmax;

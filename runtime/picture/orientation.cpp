@@ -51,7 +51,7 @@ int exif_orientation(Bytes app1) {
 Result<Bitmap> apply_orientation(const Bitmap& in, int orientation, const Limits& limits) {
     const int w = in.width, h = in.height;
     const bool swap = swaps_sides(orientation);
-    auto out = allocate_bitmap(swap ? h : w, swap ? w : h, limits);
+    auto out = allocate_bitmap(swap ? h : w, swap ? w : h, limits, nullptr, Fill::Uninitialised);
     if (!out) return out.error();
     out->has_alpha = in.has_alpha;
     // For each output pixel (x, y), the stored column and row it shows.

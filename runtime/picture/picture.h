@@ -3,11 +3,15 @@
 // nothing here depends on a window toolkit.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
+#include <new>
 #include <optional>
 #include <span>
 #include <string_view>
+#include <type_traits>
 #include <utility>
 #include <variant>
 #include <vector>
@@ -51,12 +55,40 @@ enum class Error {
 };
 std::string_view to_string(Error error);
 
+// Storage that is not cleared when it grows: a decoder that writes every
+// pixel would otherwise pay for writing the whole bitmap twice.
+// allocate_bitmap says what the pixels start as.
+template <class T>
+struct UninitialisedAllocator : std::allocator<T> {
+    using value_type = T;
+    template <class U>
+    struct rebind {
+        using other = UninitialisedAllocator<U>;
+    };
+    UninitialisedAllocator() = default;
+    template <class U>
+    UninitialisedAllocator(const UninitialisedAllocator<U>&) noexcept {}
+    template <class U>
+    void construct(U* p) noexcept(std::is_nothrow_default_constructible_v<U>) {
+        ::new (static_cast<void*>(p)) U;
+    }
+    template <class U, class... Args>
+    void construct(U* p, Args&&... args) {
+        ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
+    }
+};
+using PixelBytes = std::vector<std::uint8_t, UninitialisedAllocator<std::uint8_t>>;
+
+inline bool operator==(const PixelBytes& a, const std::vector<std::uint8_t>& b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end());
+}
+
 // 8-bit BGRA in memory order, rows top to bottom, no padding, straight
 // (not premultiplied) alpha.
 struct Bitmap {
     int width = 0;
     int height = 0;
-    std::vector<std::uint8_t> bgra;
+    PixelBytes bgra;
     bool has_alpha = false;  // false: every alpha byte is 255
 
     bool empty() const { return width <= 0 || height <= 0; }
