@@ -22,3 +22,10 @@ convert -size 33x17 gradient:green-yellow -quality 70 -interlace JPEG -sampling-
 convert -size 24x24 gradient:red-blue -quality 70 -interlace JPEG -sampling-factor 1x1 jpeg_dc/p444.jpg
 convert -size 40x24 gradient:red-blue -colorspace Gray -quality 70 -interlace JPEG jpeg_dc/grey.jpg
 convert -size 64x32 gradient:red-blue -quality 70 -interlace JPEG -define jpeg:restart-interval=1 jpeg_dc/restart.jpg
+# The same reader over sequential files: every AC code passed over, long
+# codes and blocks without an end of block (noise at quality 100), restarts.
+convert -size 40x24 gradient:red-blue -quality 70 jpeg_dc/s420.jpg
+convert -size 33x17 gradient:green-yellow -quality 70 -sampling-factor 2x1 jpeg_dc/s422.jpg
+convert -size 24x16 xc:gray50 -attenuate 0.5 +noise Gaussian -quality 100 -sampling-factor 1x1 jpeg_dc/s444-noise.jpg
+convert -size 40x24 gradient:red-blue -colorspace Gray -quality 70 jpeg_dc/s-grey.jpg
+convert -size 64x32 gradient:red-blue -quality 70 -define jpeg:restart-interval=1 jpeg_dc/s-restart.jpg

@@ -145,9 +145,11 @@ std::optional<Error> run(Decompressor& d, Bytes data, const DecodeOptions& optio
         if (swaps_sides(d.orientation)) std::swap(t.width, t.height);
         denom = jpeg_scale_denominator(d.stored, t);
     }
-    if (ci->progressive_mode && denom == 8 &&
-        (ci->jpeg_color_space == JCS_YCbCr || ci->jpeg_color_space == JCS_GRAYSCALE)) {
-        if (auto preview = progressive_dc_preview(data, options.limits)) {
+    // At 1/8 a picture is its DC coefficients alone (jpeg_dc.h); whatever
+    // that reader declines, libjpeg decodes below.
+    if (denom == 8 && (ci->jpeg_color_space == JCS_YCbCr || ci->jpeg_color_space == JCS_GRAYSCALE)) {
+        if (auto preview = ci->progressive_mode ? progressive_dc_preview(data, options.limits)
+                                                : sequential_dc_preview(data, options.limits)) {
             d.pixels = std::move(*preview);
             return std::nullopt;
         }

@@ -69,4 +69,70 @@ TEST(JpegFirstScan, DeclinesWhatItDoesNotTake) {
     EXPECT_FALSE(progressive_dc_preview(progressive, tight));
 }
 
+// A sequential file read for its DC coefficients alone, against libjpeg's
+// own 1/8 decode. Without subsampled components libjpeg's 1/8 is the DC
+// alone too, so the two agree exactly, and a single code passed over out
+// of step would garble every block after it. Loud noise at quality 100
+// makes codes longer than the one-look-up tables; faint noise makes short
+// codes up to the last coefficient of a block, which then ends without an
+// end-of-block code, the next block's codes in the same look-up.
+TEST(JpegSequentialDc, MatchesLibjpegReducedByEight) {
+    struct Case {
+        const char* name;
+        std::string args;
+        Size size;
+        int max_difference;
+        double mean_difference;
+    };
+    const Case cases[] = {
+        {"4:4:4", "rose: -resize 640x480! -sampling-factor 1x1 -quality 90", {80, 60}, 0, 0},
+        {"grey, odd size", "rose: -resize 803x599! -colorspace Gray -quality 90", {101, 75}, 0, 0},
+        {"noise at quality 100", "-size 203x101 xc: +noise Random -sampling-factor 1x1 -quality 100", {26, 13}, 0, 0},
+        {"faint noise at quality 100", "-size 203x101 xc:gray50 -attenuate 0.5 +noise Gaussian -sampling-factor 1x1 -quality 100",
+         {26, 13}, 0, 0},
+        {"restart markers", "rose: -resize 640x480! -sampling-factor 1x1 -define jpeg:restart-interval=2", {80, 60}, 0, 0},
+        // libjpeg draws subsampled chroma with the detail of its first AC
+        // coefficients, 2 x 2 pixels per chroma block; the DC has one value
+        // per block. The same to the eye.
+        {"4:2:0", "rose: -resize 1600x1200! -sampling-factor 2x2 -quality 90", {200, 150}, 32, 1.5},
+        {"4:2:2, odd size", "rose: -resize 1601x1203! -sampling-factor 2x1 -quality 90", {201, 151}, 32, 1.5},
+    };
+    TempDir dir;
+    int n = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto path = dir / ("s" + std::to_string(n++) + ".jpg");
+        const auto bytes = make_with_convert(c.args, path);
+        auto preview = sequential_dc_preview(bytes, {});
+        ASSERT_TRUE(preview);
+        ASSERT_EQ((Size{preview->width, preview->height}), c.size);
+        const auto ppm = dir / ("s" + std::to_string(n) + ".ppm");
+        run("djpeg -scale 1/8 -outfile " + quoted(ppm.string()) + " " + quoted(path.string()));
+        const Bitmap reference = magick_decode(ppm);
+        EXPECT_LE(max_difference(*preview, reference), c.max_difference);
+        EXPECT_LE(mean_difference(*preview, reference), c.mean_difference);
+    }
+}
+
+TEST(JpegSequentialDc, DeclinesWhatItDoesNotTake) {
+    TempDir dir;
+    const auto baseline = make_with_convert("rose: -resize 400x300! -quality 90", dir / "b.jpg");
+    const auto progressive = make_with_convert("rose: -interlace JPEG", dir / "p.jpg");
+    const auto cmyk = make_with_convert("rose: -colorspace CMYK", dir / "c.jpg");
+    run("jpegtran -arithmetic -outfile " + quoted((dir / "a.jpg").string()) + " " + quoted((dir / "b.jpg").string()));
+    const auto arithmetic = read_file(dir / "a.jpg");
+    ASSERT_TRUE(sequential_dc_preview(baseline, {}));
+    EXPECT_FALSE(sequential_dc_preview(progressive, {}));
+    EXPECT_FALSE(sequential_dc_preview(cmyk, {}));
+    EXPECT_FALSE(sequential_dc_preview(arithmetic, {}));
+    // Cut anywhere inside its scan: declined, so that libjpeg shows what came.
+    for (std::size_t keep : {std::size_t{0}, std::size_t{2}, baseline.size() / 2, baseline.size() - 3}) {
+        const std::vector<std::uint8_t> cut(baseline.begin(), baseline.begin() + static_cast<std::ptrdiff_t>(keep));
+        EXPECT_FALSE(sequential_dc_preview(cut, {})) << keep;
+    }
+    Limits tight;
+    tight.max_pixels = 400 * 300 - 1;
+    EXPECT_FALSE(sequential_dc_preview(baseline, tight));
+}
+
 }  // namespace
