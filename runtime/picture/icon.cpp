@@ -181,7 +181,11 @@ Result<Image> decode_icon(Bytes data, const DecodeOptions& options) {
     Image image;
     image.natural = best.info.size;
     if (chosen.png) {
-        auto png = decode_png(chosen.bytes, options);
+        // The target chose the entry; its pixels are the entry's own, as
+        // the bitmap entries' are, not reduced further.
+        DecodeOptions whole;
+        whole.limits = options.limits;
+        auto png = decode_png(chosen.bytes, whole);
         if (!png) return png.error();
         if (png->natural != chosen.info.size) return Error::BadData;
         image.pixels = std::move(png->pixels);
