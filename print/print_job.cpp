@@ -22,6 +22,21 @@ namespace tovalin::print {
 
 namespace {
 
+// The print dialog of a one-page job. Without the page-range option Qt
+// still lets a person expand the dialog and pick "Pages from"; the range
+// choices are taken away each time the dialog is shown, since Qt sets its
+// widgets up again then.
+class OnePageDialog : public QPrintDialog {
+public:
+    using QPrintDialog::QPrintDialog;
+    void setVisible(bool visible) override {
+        QPrintDialog::setVisible(visible);
+        if (!visible) return;
+        for (const char* name : {"printRange", "pagesRadioButton", "printSelection", "printCurrentPage"})
+            if (auto* choice = findChild<QWidget*>(QString::fromLatin1(name))) choice->setEnabled(false);
+    }
+};
+
 constexpr double kUnitsPerInch = 254;  // tenths of a millimetre
 
 int to_pixels(std::int32_t units, double dpi) { return static_cast<int>(std::lround(units * dpi / kUnitsPerInch)); }
@@ -159,7 +174,7 @@ bool Printer::begin(QWidget* parent) {
     printer->setDocName(job_name_);
 
     {
-        QPrintDialog dialog(printer.get(), parent);
+        OnePageDialog dialog(printer.get(), parent);
         // No page range and no selection: the job is one page.
         dialog.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintShowPageSize |
                           QAbstractPrintDialog::PrintCollateCopies);
