@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <new>
+#include <vector>
 
 #include "bitmap_alloc.h"
 #include "byte_reader.h"
@@ -359,7 +361,11 @@ std::optional<Bitmap> dc_preview(Bytes data, const Limits& limits, Coding coding
                     if (!quant_dc[static_cast<std::size_t>(c.quant)][1]) return std::nullopt;
                     c.blocks_w = mcus_x * c.h;
                     c.blocks_h = mcus_y * c.v;
-                    c.dc.assign(static_cast<std::size_t>(c.blocks_w) * static_cast<std::size_t>(c.blocks_h), 0);
+                    try {
+                        c.dc.assign(static_cast<std::size_t>(c.blocks_w) * static_cast<std::size_t>(c.blocks_h), 0);
+                    } catch (const std::bad_alloc&) {
+                        return std::nullopt;
+                    }
                 }
 
                 BitReader bits(data, r.position());
@@ -400,26 +406,46 @@ std::optional<Bitmap> dc_preview(Bytes data, const Limits& limits, Coding coding
                 // inverse DCT, pixel = 128 + (DC * q + 4) / 8.
                 auto out = allocate_bitmap((width + 7) / 8, (height + 7) / 8, limits, nullptr, Fill::Uninitialised);
                 if (!out) return std::nullopt;
-                auto sample = [&](const Component& c, int x, int y) {
-                    const int cx = x * c.h / hmax, cy = y * c.v / vmax;
-                    const std::int64_t coef = c.dc[static_cast<std::size_t>(cy) * static_cast<std::size_t>(c.blocks_w) +
-                                                   static_cast<std::size_t>(cx)] * (std::int64_t{1} << al);
-                    const std::int64_t q = quant_dc[static_cast<std::size_t>(c.quant)][0];
-                    return clamp8(static_cast<int>(std::clamp<std::int64_t>(128 + ((coef * q + 4) >> 3), 0, 255)));
+                // Each block's value once, and which block of each component
+                // every output column and row takes.
+                std::vector<std::vector<std::uint8_t>> values(comps.size());
+                std::vector<std::vector<std::uint32_t>> columns(comps.size());
+                try {
+                    for (std::size_t i = 0; i < comps.size(); ++i) {
+                        const Component& c = comps[i];
+                        const std::int64_t q = quant_dc[static_cast<std::size_t>(c.quant)][0];
+                        values[i].resize(c.dc.size());
+                        for (std::size_t b = 0; b < c.dc.size(); ++b) {
+                            const std::int64_t coef = c.dc[b] * (std::int64_t{1} << al);
+                            values[i][b] = static_cast<std::uint8_t>(std::clamp<std::int64_t>(128 + ((coef * q + 4) >> 3), 0, 255));
+                        }
+                        columns[i].resize(static_cast<std::size_t>(out->width));
+                        for (int x = 0; x < out->width; ++x)
+                            columns[i][static_cast<std::size_t>(x)] = static_cast<std::uint32_t>(x * c.h / hmax);
+                    }
+                } catch (const std::bad_alloc&) {
+                    return std::nullopt;
+                }
+                auto row_of = [&](std::size_t i, int y) {
+                    const Component& c = comps[i];
+                    return values[i].data() + static_cast<std::size_t>(y * c.v / vmax) * static_cast<std::size_t>(c.blocks_w);
                 };
                 for (int y = 0; y < out->height; ++y) {
                     std::uint8_t* p = out->row(y);
+                    const std::uint8_t* lum = row_of(0, y);
+                    const std::uint32_t* lum_x = columns[0].data();
+                    if (comps.size() == 1) {
+                        for (int x = 0; x < out->width; ++x, p += 4) p[0] = p[1] = p[2] = lum[lum_x[x]], p[3] = 255;
+                        continue;
+                    }
+                    const std::uint8_t *blue = row_of(1, y), *red = row_of(2, y);
+                    const std::uint32_t *blue_x = columns[1].data(), *red_x = columns[2].data();
                     for (int x = 0; x < out->width; ++x, p += 4) {
-                        const int luma = sample(comps[0], x, y);
-                        if (comps.size() == 1) {
-                            p[0] = p[1] = p[2] = static_cast<std::uint8_t>(luma);
-                        } else {
-                            // YCbCr to RGB with libjpeg's 16-bit fixed-point factors.
-                            const int cb = sample(comps[1], x, y) - 128, cr = sample(comps[2], x, y) - 128;
-                            p[2] = clamp8(luma + ((91881 * cr + 32768) >> 16));
-                            p[1] = clamp8(luma + ((-22554 * cb - 46802 * cr + 32768) >> 16));
-                            p[0] = clamp8(luma + ((116130 * cb + 32768) >> 16));
-                        }
+                        // YCbCr to RGB with libjpeg's 16-bit fixed-point factors.
+                        const int luma = lum[lum_x[x]], cb = blue[blue_x[x]] - 128, cr = red[red_x[x]] - 128;
+                        p[2] = clamp8(luma + ((91881 * cr + 32768) >> 16));
+                        p[1] = clamp8(luma + ((-22554 * cb - 46802 * cr + 32768) >> 16));
+                        p[0] = clamp8(luma + ((116130 * cb + 32768) >> 16));
                         p[3] = 255;
                     }
                 }
