@@ -89,7 +89,6 @@ struct Spans {
     std::vector<int> first;
     std::vector<std::size_t> begin;  // into weights; one more entry than outputs
     std::vector<std::uint32_t> weights;
-    int widest = 0;  // the most taps of any output pixel
 
     int taps(std::size_t i) const { return static_cast<int>(begin[i + 1] - begin[i]); }
 };
@@ -117,7 +116,6 @@ Spans area_spans(int from, int to) {
         auto big = std::max_element(spans.weights.begin() + static_cast<std::ptrdiff_t>(spans.begin.back()),
                                     spans.weights.end());
         *big = *big + 65536 - total;
-        spans.widest = std::max(spans.widest, last - first + 1);
     }
     spans.begin.push_back(spans.weights.size());
     return spans;
@@ -138,37 +136,34 @@ void area_row(const std::uint8_t* in, std::uint8_t* out, const Spans& spans) {
     }
 }
 
-// Area averaging, rows first and then columns, each rounded to 8 bits. The
-// rows reduced along x are made as the columns need them and kept in a ring
-// as deep as the widest column span, so the pass down the columns runs
-// along whole rows and nothing as large as the picture is held in between.
+// Area averaging, down the columns first and then along the rows, each
+// pass rounded to 8 bits. Each output row is made from its source rows at
+// once, the sums running along whole rows, which vectorises; the pass along
+// a row, which does not, then runs only over the output's rows.
 std::optional<Error> area_resample(const Bitmap& src, Bitmap& out) {
     const Spans across = area_spans(src.width, out.width);
     const Spans down = area_spans(src.height, out.height);
-    const std::size_t line = out.stride();
-    std::vector<std::uint8_t> ring;
+    const std::size_t line = src.stride();
     std::vector<std::uint32_t> acc;
+    std::vector<std::uint8_t> column;  // one row of the source reduced down the columns
     try {
-        ring.resize(line * static_cast<std::size_t>(down.widest));
         acc.resize(line);
+        column.resize(line);
     } catch (const std::bad_alloc&) {
         return Error::OutOfMemory;
     }
-    const auto depth = static_cast<std::size_t>(down.widest);
-    auto slot = [&](int y) { return ring.data() + static_cast<std::size_t>(y) % depth * line; };
-    int made = 0;  // source rows reduced along x so far
     for (int y = 0; y < out.height; ++y) {
         const auto i = static_cast<std::size_t>(y);
         const int first = down.first[i], taps = down.taps(i);
-        for (; made < first + taps; ++made) area_row(src.row(made), slot(made), across);
-        std::fill(acc.begin(), acc.end(), 32768u);
-        for (int t = 0; t < taps; ++t) {
-            const std::uint8_t* in = slot(first + t);
-            const std::uint32_t w = down.weights[down.begin[i] + static_cast<std::size_t>(t)];
-            for (std::size_t x = 0; x < line; ++x) acc[x] += in[x] * w;
+        const std::uint32_t* w = down.weights.data() + down.begin[i];
+        const std::uint8_t* in = src.row(first);
+        for (std::size_t x = 0; x < line; ++x) acc[x] = 32768u + in[x] * w[0];
+        for (int t = 1; t < taps; ++t) {
+            in = src.row(first + t);
+            for (std::size_t x = 0; x < line; ++x) acc[x] += in[x] * w[t];
         }
-        std::uint8_t* o = out.row(y);
-        for (std::size_t x = 0; x < line; ++x) o[x] = rounded(acc[x]);
+        for (std::size_t x = 0; x < line; ++x) column[x] = rounded(acc[x]);
+        area_row(column.data(), out.row(y), across);
     }
     return std::nullopt;
 }
