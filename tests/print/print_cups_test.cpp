@@ -16,6 +16,7 @@
 #include <iostream>
 #include <sstream>
 
+#include "cups_fixture.h"
 #include "print/print_job.h"
 #include "print_fixture.h"
 #include "support/magick.h"
@@ -41,47 +42,15 @@ protected:
 
     std::filesystem::path queue_output(const QString& queue) const { return out_ / (queue.toStdString() + ".pdf"); }
 
-    // The printable area's offset from the sheet's corner on A4, in mm, as
-    // the queue's PPD states it.
     std::pair<double, double> printable_offset(const QString& queue) const {
-        std::ifstream ppd(server_ / "ppd" / (queue.toStdString() + ".ppd"));
-        double llx = -1, ury = -1, height = -1, ignore = 0;
-        for (std::string line; std::getline(ppd, line);) {
-            const auto quote = line.find('"');
-            if (quote == std::string::npos) continue;
-            std::istringstream values(line.substr(quote + 1));
-            if (line.rfind("*ImageableArea A4/", 0) == 0) values >> llx >> ignore >> ignore >> ury;
-            if (line.rfind("*PaperDimension A4/", 0) == 0) values >> ignore >> height;
-        }
-        EXPECT_GE(llx, 0) << "no A4 imageable area in the PPD";
-        EXPECT_GT(height, 0) << "no A4 paper dimension in the PPD";
-        constexpr double mm_per_pt = 25.4 / 72;
-        return {llx * mm_per_pt, (height - ury) * mm_per_pt};
+        return test::printable_offset(server_ / "ppd" / (queue.toStdString() + ".ppd"));
     }
 
     std::filesystem::path out_, server_;
 };
 
-struct Job {
-    int id = 0;
-    std::string title, dest;
-};
-
-// The completed jobs of a queue. CUPS finishes a job after the program has
-// handed it over: waiting for it is bounded only to keep a broken scheduler
-// from hanging the test.
 std::vector<Job> completed_jobs(const QString& queue, std::size_t at_least) {
-    std::vector<Job> jobs;
-    for (int attempt = 0; attempt < 1200; ++attempt) {
-        cups_job_t* list = nullptr;
-        const int n = cupsGetJobs2(CUPS_HTTP_DEFAULT, &list, queue.toUtf8().constData(), 0, CUPS_WHICHJOBS_COMPLETED);
-        jobs.clear();
-        for (int i = 0; i < n; ++i) jobs.push_back({list[i].id, list[i].title ? list[i].title : "", list[i].dest});
-        cupsFreeJobs(n, list);
-        if (jobs.size() >= at_least) break;
-        QThread::msleep(50);
-    }
-    return jobs;
+    return test::completed_jobs(queue.toStdString(), at_least);
 }
 
 slots::Picture solid(const TempDir& dir, Rgb c, const std::string& name) {
@@ -140,15 +109,14 @@ TEST_F(ThroughCups, TheJobIsTitledAndItsPicturesLandFromThePrintableArea) {
 
     // What the program handed over, kept by the scheduler, and what the
     // queue made of it.
-    char spooled[32];
-    std::snprintf(spooled, sizeof spooled, "d%05d-001", jobs[0].id);
+    const auto spooled = spooled_document(server_ / "spool", jobs[0].id);
     const auto offset = printable_offset(kDefaultQueue);
     EXPECT_GT(offset.first, 0);  // the test means something only with a border
-    const double submitted = measure_cards(server_ / "spool" / spooled, offset);
+    const double submitted = measure_cards(spooled, offset);
     const double printed = measure_cards(queue_output(kDefaultQueue), offset);
     std::cout << "printable area offset " << offset.first << " x " << offset.second << " mm; largest edge error: "
               << submitted << " mm as submitted, " << printed << " mm out of the queue; spooled "
-              << std::filesystem::file_size(server_ / "spool" / spooled) << " bytes\n";
+              << std::filesystem::file_size(spooled) << " bytes\n";
 }
 
 TEST_F(ThroughCups, ThePrinterAndCopiesAcceptedArePresetInTheNextDialog) {
@@ -168,9 +136,7 @@ TEST_F(ThroughCups, ThePrinterAndCopiesAcceptedArePresetInTheNextDialog) {
     EXPECT_EQ(jobs[0].title, "打印");
     // The program draws its page once and leaves the copies to CUPS, whose
     // filters for this queue make them.
-    char spooled[32];
-    std::snprintf(spooled, sizeof spooled, "d%05d-001", jobs[0].id);
-    EXPECT_EQ(pdf_pages(server_ / "spool" / spooled), 1);
+    EXPECT_EQ(pdf_pages(spooled_document(server_ / "spool", jobs[0].id)), 1);
     EXPECT_EQ(pdf_pages(queue_output(kSecondQueue)), 2);
 
     // Either button: the other group's command sees the same choice.
