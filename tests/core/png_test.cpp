@@ -63,36 +63,29 @@ TEST(Png, EveryColourTypeAndDepthMatchesImageMagick) {
     }
 }
 
-// A file written by libpng's simplified writer, pixel for pixel.
-std::vector<std::uint8_t> png_of(const Bitmap& b) {
+// A file written by libpng's simplified writer, pixel for pixel, from
+// pixels in the given format.
+std::vector<std::uint8_t> written(int width, int height, png_uint_32 format, const void* pixels) {
     png_image image{};
     image.version = PNG_IMAGE_VERSION;
-    image.width = static_cast<png_uint_32>(b.width);
-    image.height = static_cast<png_uint_32>(b.height);
-    image.format = PNG_FORMAT_BGRA;
+    image.width = static_cast<png_uint_32>(width);
+    image.height = static_cast<png_uint_32>(height);
+    image.format = format;
     png_alloc_size_t size = 0;
-    png_image_write_to_memory(&image, nullptr, &size, 0, b.bgra.data(), 0, nullptr);
+    png_image_write_to_memory(&image, nullptr, &size, 0, pixels, 0, nullptr);
     std::vector<std::uint8_t> out(size);
-    EXPECT_TRUE(png_image_write_to_memory(&image, out.data(), &size, 0, b.bgra.data(), 0, nullptr));
+    EXPECT_TRUE(png_image_write_to_memory(&image, out.data(), &size, 0, pixels, 0, nullptr));
     out.resize(size);
     return out;
 }
+
+std::vector<std::uint8_t> png_of(const Bitmap& b) { return written(b.width, b.height, PNG_FORMAT_BGRA, b.bgra.data()); }
 
 // The same without an alpha channel (colour type 2).
 std::vector<std::uint8_t> opaque_png_of(const Bitmap& b) {
     std::vector<std::uint8_t> bgr;
     for (std::size_t i = 0; i < b.bgra.size(); i += 4) bgr.insert(bgr.end(), {b.bgra[i], b.bgra[i + 1], b.bgra[i + 2]});
-    png_image image{};
-    image.version = PNG_IMAGE_VERSION;
-    image.width = static_cast<png_uint_32>(b.width);
-    image.height = static_cast<png_uint_32>(b.height);
-    image.format = PNG_FORMAT_BGR;
-    png_alloc_size_t size = 0;
-    png_image_write_to_memory(&image, nullptr, &size, 0, bgr.data(), 0, nullptr);
-    std::vector<std::uint8_t> out(size);
-    EXPECT_TRUE(png_image_write_to_memory(&image, out.data(), &size, 0, bgr.data(), 0, nullptr));
-    out.resize(size);
-    return out;
+    return written(b.width, b.height, PNG_FORMAT_BGR, bgr.data());
 }
 
 TEST(Png, AlphaZeroHalfAndFullFlattenToExactBytes) {
@@ -158,21 +151,13 @@ TEST(Png, RowByRowReadingGivesTheWholeImageReadersBytes) {
     }
 
     SCOPED_TRACE("linear 16-bit RGBA, gamma 1.0");
-    png_image image{};
-    image.version = PNG_IMAGE_VERSION;
-    image.width = 7, image.height = 3;
-    image.format = PNG_FORMAT_BGRA | PNG_FORMAT_FLAG_LINEAR;
     std::vector<png_uint_16> linear(7 * 3 * 4);
     for (std::size_t i = 0; i < linear.size(); i += 4) {
         const auto a = static_cast<png_uint_16>(i % 3 == 0 ? 65535 : i * 1500);
         for (std::size_t c = 0; c < 3; ++c) linear[i + c] = static_cast<png_uint_16>(a / (c + 2));  // premultiplied
         linear[i + 3] = a;
     }
-    png_alloc_size_t size = 0;
-    png_image_write_to_memory(&image, nullptr, &size, 0, linear.data(), 0, nullptr);
-    std::vector<std::uint8_t> bytes(size);
-    ASSERT_TRUE(png_image_write_to_memory(&image, bytes.data(), &size, 0, linear.data(), 0, nullptr));
-    bytes.resize(size);
+    const auto bytes = written(7, 3, PNG_FORMAT_BGRA | PNG_FORMAT_FLAG_LINEAR, linear.data());
     auto ours = decode(bytes);
     ASSERT_TRUE(ours);
     EXPECT_EQ(ours->pixels.bgra, whole_image_read(bytes).bgra);
