@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QImage>
+#include <QLibrary>
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -56,13 +57,27 @@ QString without_user_info(const QString& uri) {
 // What the printer's output goes to, as CUPS knows the queue: its device
 // (file:/..., usb://..., socket://...) or, for a queue of another server,
 // that server's queue.
+//
+// CUPS is opened here, not linked: with it come some twenty libraries
+// (TLS, Kerberos, service discovery) whose loading and constructors cost
+// every start of the program more than the rest of its start-up. By the time
+// a job has a printer, Qt's own CUPS support has loaded it anyway.
 QString port_of(const QString& printer_name) {
-    cups_dest_t* dest = cupsGetNamedDest(CUPS_HTTP_DEFAULT, printer_name.toUtf8().constData(), nullptr);
+    using GetNamedDest = cups_dest_t* (*)(http_t*, const char*, const char*);
+    using GetOption = const char* (*)(const char*, int, cups_option_t*);
+    using FreeDests = void (*)(int, cups_dest_t*);
+    static QLibrary cups(QStringLiteral("cups"), 2);
+    const auto get_dest = reinterpret_cast<GetNamedDest>(cups.resolve("cupsGetNamedDest"));
+    const auto get_option = reinterpret_cast<GetOption>(cups.resolve("cupsGetOption"));
+    const auto free_dests = reinterpret_cast<FreeDests>(cups.resolve("cupsFreeDests"));
+    if (!get_dest || !get_option || !free_dests) return {};
+
+    cups_dest_t* dest = get_dest(CUPS_HTTP_DEFAULT, printer_name.toUtf8().constData(), nullptr);
     if (!dest) return {};
-    const char* uri = cupsGetOption("device-uri", dest->num_options, dest->options);
-    if (!uri) uri = cupsGetOption("printer-uri-supported", dest->num_options, dest->options);
+    const char* uri = get_option("device-uri", dest->num_options, dest->options);
+    if (!uri) uri = get_option("printer-uri-supported", dest->num_options, dest->options);
     const QString port = uri ? without_user_info(QString::fromUtf8(uri)) : QString();
-    cupsFreeDests(1, dest);
+    free_dests(1, dest);
     return port;
 }
 
