@@ -15,6 +15,7 @@
 #include "forms/controls.h"
 #include "forms/fonts.h"
 #include "forms/frame.h"
+#include "forms/owned.h"
 #include "forms/picture_box.h"
 
 namespace tovalin::forms {
@@ -48,6 +49,10 @@ QIcon icon_from(std::string_view folder) {
     return icon;
 }
 
+// Qt shows the program's name in a title bar whose title is empty; a
+// space shows nothing.
+QString title_for(std::string_view caption) { return caption.empty() ? QStringLiteral(" ") : qs(caption); }
+
 std::vector<std::uint8_t> read_resource(std::string_view path) {
     QFile file(qs(path));
     if (!file.open(QIODevice::ReadOnly)) return {};
@@ -63,10 +68,10 @@ Window::Window(Runtime& runtime, const WindowTable& table, QWidget* owner)
     setObjectName(qs(s.name));
     setWindowFlags(frame_flags(s));
     setAttribute(Qt::WA_DeleteOnClose);
-    setWindowTitle(qs(s.caption));
+    setWindowTitle(title_for(s.caption));
     setWindowIcon(icon_from(s.icon));
     // The client area is the outer size until the frame is known (show_centred).
-    setFixedSize(s.outer.width, s.outer.height);
+    set_client_size(QSize(s.outer.width, s.outer.height));
     if (!s.background.empty()) background_ = read_resource(s.background);
     build_controls();
 }
@@ -164,10 +169,20 @@ void Window::raise_event(Event event, std::string_view source, std::string* text
         if (b.event == event && b.source == source) b.handler(args);
 }
 
+void Window::set_client_size(QSize size) {
+    if (!table_.settings.maximise_box) return setFixedSize(size);
+    // Desktops on Linux maximise only windows that they may also resize,
+    // so a window with a maximise box is given a least size, its own, and
+    // no greatest one.
+    setMinimumSize(size);
+    setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    resize(size);
+}
+
 void Window::show_centred() {
     const Extent outer = table_.settings.outer;
     const QMargins frame = expected_frame_margins(*this);
-    setFixedSize(outer.width - frame.left() - frame.right(), outer.height - frame.top() - frame.bottom());
+    set_client_size(QSize(outer.width - frame.left() - frame.right(), outer.height - frame.top() - frame.bottom()));
     // The frame goes in the middle of the whole primary display, whatever
     // panels it has; integer halves. The client area is placed rather than
     // the frame, as Qt's idea of the frame may not be the window manager's
@@ -178,13 +193,15 @@ void Window::show_centred() {
                             g.y() + (g.height() - outer.height) / 2 + frame.top());
         setGeometry(QRect(client, size()));
     }
+    if (table_.settings.owned) keep_off_taskbar(*this);
     show();
     // A Wayland client makes its own decorations as it is first shown, and
     // only then knows their size; it alone may still resize itself freely.
     if (QGuiApplication::platformName() != QLatin1String("xcb") && windowHandle()) {
         const QMargins drawn = windowHandle()->frameMargins();
         if (drawn != frame)
-            setFixedSize(outer.width - drawn.left() - drawn.right(), outer.height - drawn.top() - drawn.bottom());
+            set_client_size(
+                QSize(outer.width - drawn.left() - drawn.right(), outer.height - drawn.top() - drawn.bottom()));
     }
 }
 

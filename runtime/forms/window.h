@@ -52,6 +52,9 @@ protected:
 
 private:
     void build_controls();
+    // Fixed, or for a window with a maximise box the size it opens at and
+    // never goes below.
+    void set_client_size(QSize size);
 
     Runtime& runtime_;
     const WindowTable& table_;
