@@ -4,9 +4,10 @@
 #include <array>
 
 #include "app/main_window.h"
+#include "app/picture_windows.h"
 
 namespace tovalin::app {
 
-inline constexpr std::array<const forms::WindowTable*, 1> window_set{&main_window};
+inline constexpr std::array<const forms::WindowTable*, 3> window_set{&main_window, &guide_window, &sponsor_window};
 
 }  // namespace tovalin::app
