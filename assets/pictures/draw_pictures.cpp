@@ -63,7 +63,7 @@ void draw_badge(QPainter& p, QPointF centre, int number) {
 // MainWindow's client area as the program draws it, in a frame of our own
 // drawing: a 3-pixel border and a title bar with the icon, the caption and
 // the minimise and close boxes, 340 x 490 in all as the window's table says.
-QImage main_window_picture(forms::Window& window, const QColor& face_colour) {
+QImage main_window_picture(forms::Window& window) {
     constexpr int border = 3, title = 23;
     const QSize outer(app::main_window.settings.outer.width, app::main_window.settings.outer.height);
     const QSize client(outer.width() - 2 * border, outer.height() - 2 * border - title);
@@ -71,7 +71,6 @@ QImage main_window_picture(forms::Window& window, const QColor& face_colour) {
     const QImage inside = window.grab().toImage();
 
     QImage picture(outer, QImage::Format_ARGB32);
-    picture.fill(face_colour);
     QPainter p(&picture);
     p.setRenderHint(QPainter::Antialiasing);
     const QColor frame(0x3E, 0x5A, 0x6E);
@@ -142,16 +141,16 @@ QString guide_notes() {
         .arg(num("⑨"));
 }
 
-// 964 x 529, RGB with alpha, every pixel opaque.
+// 964 x 529, RGB with alpha, every pixel opaque. White paper, so that the
+// bands of face colour the window leaves around it show.
 QImage guide_picture(forms::Window& window) {
-    const QColor face_colour = window.palette().color(QPalette::Window);
     QImage picture(964, 529, QImage::Format_ARGB32);
-    picture.fill(face_colour);
+    picture.fill(Qt::white);
     QPainter p(&picture);
     p.setRenderHint(QPainter::Antialiasing);
     p.setRenderHint(QPainter::TextAntialiasing);
 
-    const QImage shot = main_window_picture(window, face_colour);
+    const QImage shot = main_window_picture(window);
     const QPoint at(16, (picture.height() - shot.height()) / 2);
     p.drawImage(at, shot);
 
