@@ -11,6 +11,7 @@
 #include <memory>
 
 #include "app/main_window.h"
+#include "app/picture_windows.h"
 #include "forms/controls.h"
 
 namespace tovalin::test {
@@ -125,7 +126,8 @@ constexpr WindowTable broken{
     .events = {},
 };
 
-constexpr std::array<const WindowTable*, 6> test_windows{&app::main_window, &probe, &dialog, &other, &backdrop, &broken};
+constexpr std::array<const WindowTable*, 8> test_windows{&app::main_window, &app::guide_window, &app::sponsor_window,
+                                                         &probe, &dialog, &other, &backdrop, &broken};
 
 }  // namespace
 

@@ -1,6 +1,6 @@
 // The widget tests run one forms runtime per process (Qt allows one
-// application object), started by main() with a window set of MainWindow
-// and a few small windows that exercise the runtime on their own.
+// application object), started by main() with a window set of the
+// program's three windows and a few small windows that exercise the runtime on their own.
 #pragma once
 
 #include <QByteArray>

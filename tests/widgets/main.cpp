@@ -15,7 +15,13 @@ void stop_runtime();
 static void load_resources() { Q_INIT_RESOURCE(assets); }
 
 int main(int argc, char** argv) {
+#ifdef TOVALIN_TEST_SCREEN
+    // The offscreen platform with a screen as large as a desktop's, from
+    // the platform's own description file.
+    qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" TOVALIN_TEST_SCREEN);
+#else
     qputenv("QT_QPA_PLATFORM", "offscreen");
+#endif
     testing::InitGoogleTest(&argc, argv);
     // A death test starts this program afresh rather than forking one whose
     // toolkit is already running.
