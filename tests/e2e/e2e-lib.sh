@@ -111,3 +111,22 @@ drag_onto() {
   told=$(sed -n 's/^exec: //p' "$work/source.log")
   note "drag of $(basename "$file") onto 图片框$n${keys:+ with $keys}: the source was told '$told'$(grep -q deleted "$work/source.log" && echo ', and deleted its file')"
 }
+
+# The frame the window manager put round a window: LEFT RIGHT TOP BOTTOM.
+frame_extents() {
+  local e
+  for _ in $(seq 100); do
+    e=$(xprop -id "$1" _NET_FRAME_EXTENTS 2>/dev/null | sed -n 's/.*= //p' | tr -d ,)
+    [ -n "$e" ] && { echo "$e"; return 0; }
+    sleep 0.05
+  done
+  fail "no _NET_FRAME_EXTENTS on window $1"
+}
+
+# Outer frame of a window: X Y W H.
+outer_geometry() {
+  local x y w h l r t b
+  read -r x y w h < <(client_geometry "$1")
+  read -r l r t b < <(frame_extents "$1")
+  echo $((x - l)) $((y - t)) $((w + l + r)) $((h + t + b))
+}
