@@ -1,5 +1,6 @@
 #include "app/startup.h"
 
+#include <QGuiApplication>
 #include <QtCore/qresource.h>
 
 #include "forms/runtime.h"
@@ -14,6 +15,9 @@ namespace tovalin::app {
 int start(int& argc, char** argv, forms::WindowSet windows) {
     load_assets();
     forms::Runtime runtime(argc, argv, windows);
+    // The desktop entry's name, which Wayland compositors match windows to
+    // their entry and icon by.
+    QGuiApplication::setDesktopFileName(QStringLiteral(TOVALIN_APP_ID));
     if (!runtime.load("MainWindow", false)) forms::runtime_error(0, "载入启动窗口失败");
     runtime.run();
     return 0;
