@@ -2,6 +2,7 @@
 
 #include <cups/cups.h>
 
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -24,15 +25,24 @@ namespace tovalin::print {
 namespace {
 
 // The print dialog of a one-page job. Without the page-range option Qt
-// still lets a person expand the dialog and pick "Pages from"; the range
-// choices are taken away each time the dialog is shown, since Qt sets its
-// widgets up again then.
+// still lets a person expand the dialog and pick "Pages from", and a printer
+// that takes page ranges turns "Pages" on when it is chosen. The range
+// choices are taken away whenever the dialog is shown and whenever another
+// printer is chosen, since Qt sets its widgets up again then.
 class OnePageDialog : public QPrintDialog {
 public:
-    using QPrintDialog::QPrintDialog;
+    OnePageDialog(QPrinter* printer, QWidget* parent) : QPrintDialog(printer, parent) {
+        // Connected after Qt's own handler, so it runs after it.
+        if (auto* printers = findChild<QComboBox*>(QStringLiteral("printers")))
+            connect(printers, &QComboBox::currentIndexChanged, this, [this] { take_page_choices_away(); });
+    }
     void setVisible(bool visible) override {
         QPrintDialog::setVisible(visible);
-        if (!visible) return;
+        if (visible) take_page_choices_away();
+    }
+
+private:
+    void take_page_choices_away() {
         for (const char* name : {"printRange", "pagesRadioButton", "printSelection", "printCurrentPage"})
             if (auto* choice = findChild<QWidget*>(QString::fromLatin1(name))) choice->setEnabled(false);
     }

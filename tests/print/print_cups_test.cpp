@@ -146,6 +146,11 @@ TEST_F(ThroughCups, ThePrinterAndCopiesAcceptedArePresetInTheNextDialog) {
         EXPECT_EQ(shown_copies(d), 2);
         EXPECT_EQ(d->printer()->copyCount(), 2);
         EXPECT_EQ(d->printer()->pageLayout().orientation(), QPageLayout::Portrait);
+        // Choosing another printer sets the dialog up again: still no pages
+        // to choose.
+        EXPECT_EQ(page_choices(d), QStringList{QStringLiteral("printAll")});
+        choose_printer(d, kDefaultQueue);
+        EXPECT_EQ(page_choices(d), QStringList{QStringLiteral("printAll")});
         d->reject();
     });
     print::print_group(printer, board, SlotGroup::CardGroup);

@@ -8,6 +8,8 @@
 #include <QFormLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QPrintDialog>
 #include <QSpinBox>
 #include <QTimer>
@@ -89,6 +91,17 @@ QString chosen_printer(QPrintDialog* dialog) {
 int shown_copies(QPrintDialog* dialog) {
     auto* spin = named_child<QSpinBox>(dialog, "copies");
     return spin ? spin->value() : -1;
+}
+
+QStringList page_choices(QPrintDialog* dialog) {
+    for (QPushButton* b : dialog->findChildren<QPushButton*>())
+        if (b->text().contains(QStringLiteral("Options")) && b->text().contains(QStringLiteral(">>"))) b->click();
+    QStringList names;
+    for (const char* name : {"printAll", "printRange", "pagesRadioButton", "printSelection", "printCurrentPage"}) {
+        const auto* choice = dialog->findChild<QRadioButton*>(QString::fromLatin1(name));
+        if (choice && choice->isVisibleTo(dialog) && choice->isEnabled()) names << choice->objectName();
+    }
+    return names;
 }
 
 void choose_file(QFileDialog* dialog, const std::filesystem::path& file) {

@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <cstdint>
 #include <deque>
 #include <filesystem>
@@ -61,6 +62,9 @@ void choose_printer(QPrintDialog* dialog, const QString& name);
 void set_copies(QPrintDialog* dialog, int copies);
 QString chosen_printer(QPrintDialog* dialog);
 int shown_copies(QPrintDialog* dialog);
+// The choices of what to print that a person can take in the dialog with
+// its options expanded, by their names ("printAll", "printRange", ...).
+QStringList page_choices(QPrintDialog* dialog);
 
 // In a save dialog: the file to save to, typed into its name field as a
 // user would. QFileDialog::selectFile leaves the field alone once it has
