@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "forms/check.h"
+#include "forms/owned.h"
 #include "forms/window.h"
 
 namespace tovalin::forms {
@@ -61,6 +62,7 @@ bool Runtime::load(std::string_view name, bool modal) {
         // as they did; Qt gives them back their input when it goes.
         QEventLoop loop;
         connect(w, &QObject::destroyed, &loop, &QEventLoop::quit);
+        const BringBackWhenMinimised bring_back(*w);
         loop.exec();
     }
     return true;
