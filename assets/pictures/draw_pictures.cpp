@@ -6,7 +6,6 @@
 #include <QDir>
 #include <QFont>
 #include <QFontDatabase>
-#include <QFontInfo>
 #include <QIcon>
 #include <QImage>
 #include <QImageWriter>
@@ -17,7 +16,6 @@
 #include <array>
 #include <cstdio>
 #include <filesystem>
-#include <string>
 
 #include "app/main_window.h"
 #include "forms/runtime.h"
