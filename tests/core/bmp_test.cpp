@@ -5,26 +5,13 @@
 #include "picture/decoders.h"
 #include "picture/draw.h"
 #include "picture/picture.h"
+#include "support/le_bytes.h"
 #include "support/magick.h"
 
 using namespace tovalin::picture;
 using namespace tovalin::test;
 
 namespace {
-
-using File = std::vector<std::uint8_t>;
-
-std::uint32_t get32(const File& f, std::size_t at) {
-    return f[at] | f[at + 1] << 8 | f[at + 2] << 16 | static_cast<std::uint32_t>(f[at + 3]) << 24;
-}
-void set16(File& f, std::size_t at, std::uint32_t v) {
-    f[at] = static_cast<std::uint8_t>(v), f[at + 1] = static_cast<std::uint8_t>(v >> 8);
-}
-void set32(File& f, std::size_t at, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) f[at + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(v >> (8 * i));
-}
-void add16(File& f, std::uint32_t v) { f.resize(f.size() + 2), set16(f, f.size() - 2, v); }
-void add32(File& f, std::uint32_t v) { f.resize(f.size() + 4), set32(f, f.size() - 4, v); }
 
 // A BMP file: file header, then the info header (with palette or masks
 // after it) and the pixels, which start right after.

@@ -6,23 +6,13 @@
 #include "picture/draw.h"
 #include "picture/icon.h"
 #include "picture/picture.h"
+#include "support/le_bytes.h"
 #include "support/magick.h"
 
 using namespace tovalin::picture;
 using namespace tovalin::test;
 
 namespace {
-
-using File = std::vector<std::uint8_t>;
-
-void set16(File& f, std::size_t at, std::uint32_t v) {
-    f[at] = static_cast<std::uint8_t>(v), f[at + 1] = static_cast<std::uint8_t>(v >> 8);
-}
-void set32(File& f, std::size_t at, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) f[at + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(v >> (8 * i));
-}
-void add16(File& f, std::uint32_t v) { f.resize(f.size() + 2), set16(f, f.size() - 2, v); }
-void add32(File& f, std::uint32_t v) { f.resize(f.size() + 4), set32(f, f.size() - 4, v); }
 
 // Directory entry i: its size at 14 + 16 i, its offset at 18 + 16 i.
 std::size_t entry_size_at(std::size_t i) { return 14 + 16 * i; }

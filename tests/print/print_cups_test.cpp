@@ -168,15 +168,7 @@ TEST_F(ThroughCups, PrintingToAFileBesideInstalledPrintersHasNoBorder) {
     print::Printer printer;
     {
         ModalAnswers answers;
-        answers
-            .then<QPrintDialog>([](QPrintDialog* d) {
-                choose_print_to_file(d);
-                d->accept();
-            })
-            .then<QFileDialog>([&](QFileDialog* d) {
-                choose_file(d, out);
-                static_cast<QDialog*>(d)->accept();
-            });
+        answer_print_to_file(answers, out);
         print::print_group(printer, board, SlotGroup::CardGroup);
     }
     std::cout << "largest edge error printing to a file beside printers: " << measure_cards(out, {0, 0}) << " mm\n";

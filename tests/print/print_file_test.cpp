@@ -34,20 +34,6 @@ slots::Picture solid(const TempDir& dir, Rgb colour, const std::string& size, co
     return make_with_convert("-size " + size + " " + convert_colour(colour), dir / name);
 }
 
-// The dialogs of one print into `file`: the print dialog's file entry, then
-// the save dialog.
-void answer_print_to_file(ModalAnswers& answers, const std::filesystem::path& file) {
-    answers
-        .then<QPrintDialog>([](QPrintDialog* d) {
-            choose_print_to_file(d);
-            d->accept();
-        })
-        .then<QFileDialog>([file](QFileDialog* d) {
-            choose_file(d, file);
-            static_cast<QDialog*>(d)->accept();  // QFileDialog hides its override
-        });
-}
-
 void print_into(print::Printer& printer, const slots::SlotAccess& board, SlotGroup group,
                 const std::filesystem::path& file) {
     ModalAnswers answers;

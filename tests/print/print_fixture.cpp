@@ -67,6 +67,18 @@ void ModalAnswers::poll() {
     }
 }
 
+void answer_print_to_file(ModalAnswers& answers, const std::filesystem::path& file) {
+    answers
+        .then<QPrintDialog>([](QPrintDialog* d) {
+            choose_print_to_file(d);
+            d->accept();
+        })
+        .then<QFileDialog>([file](QFileDialog* d) {
+            choose_file(d, file);
+            static_cast<QDialog*>(d)->accept();  // QFileDialog hides its override
+        });
+}
+
 void choose_print_to_file(QPrintDialog* dialog) {
     if (auto* printers = named_child<QComboBox>(dialog, "printers")) printers->setCurrentIndex(printers->count() - 1);
 }

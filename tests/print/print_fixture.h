@@ -55,6 +55,10 @@ private:
     int idle_polls_ = 0;
 };
 
+// The dialogs of one print into `file` as a person answers them: the print
+// dialog's file entry, then the save dialog.
+void answer_print_to_file(ModalAnswers& answers, const std::filesystem::path& file);
+
 // In Qt's print dialog: the entry of the printer list that prints to a file
 // (the last), a printer by name, the number of copies.
 void choose_print_to_file(QPrintDialog* dialog);
